@@ -1,0 +1,13 @@
+// brisklet-cli: headless front end. Commands are added as the engines land.
+#include <cstdio>
+#include <cstring>
+
+int main(int argc, char** argv)
+{
+    if (argc < 2 || std::strcmp(argv[1], "--help") == 0) {
+        std::puts("usage: brisklet-cli COMMAND ...");
+        return argc < 2 ? 2 : 0;
+    }
+    std::fprintf(stderr, "brisklet-cli: unknown command %s\n", argv[1]);
+    return 2;
+}
