@@ -2,6 +2,7 @@
 // A block of interleaved 32-bit float samples, indexed from 0. The caller owns it;
 // it is freed when it goes out of scope.
 
+#include <cstddef>
 #include <cstdint>
 #include <utility>
 #include <vector>

@@ -10,6 +10,8 @@ int main(int argc, char** argv)
 {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     setenv("SDL_AUDIODRIVER", "dummy", 0);
+    setenv("BRISKLET_BUILD_DIR", BRISKLET_BUILD_DIR_DEFAULT, 0);
+    setenv("BRISKLET_SOURCE_DIR", BRISKLET_SOURCE_DIR_DEFAULT, 0);
     QTemporaryDir home;
     setenv("HOME", home.path().toLocal8Bit().constData(), 1);
     setenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/.config")).toLocal8Bit().constData(), 1);
