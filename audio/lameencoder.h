@@ -29,9 +29,9 @@ public:
     virtual void SetDeEmphasis(int mode) = 0; // 0 none, 1 50/15 us, 2 CCITT J.17
     virtual void SetStrictIso(int on) = 0;
     virtual void SetEnforceMinBitrate(int on) = 0;
-    virtual void SetAthMode(int mode) = 0;           // 0 default, 1 only, 2 disabled, 3 short blocks only
-    virtual void SetLowpassFrequency(int hz) = 0;    // -1: no low-pass filter
-    virtual void SetHighpassFrequency(int hz) = 0;   // -1: no high-pass filter
+    virtual void SetAthMode(int mode) = 0; // 0 default, 1 only, 2 disabled, 3 short blocks only
+    virtual void SetLowpassFrequency(int hz) = 0;  // -1: no low-pass filter
+    virtual void SetHighpassFrequency(int hz) = 0; // -1: no high-pass filter
     virtual void SetLowpassWidth(int hz) = 0;
     virtual void SetHighpassWidth(int hz) = 0;
     virtual void SetCrc(int on) = 0;

@@ -1,0 +1,219 @@
+// WMA (ASF) through FFmpeg. ASF time stamps are in milliseconds, too coarse for
+// sample positions, so the length is counted by one full decode at open and a
+// seek decodes forward from the nearest earlier point it knows (the current
+// position, else the start).
+#include "audio/audioerror.h"
+#include "audio/decoder_backends.h"
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+#include <libavutil/opt.h>
+#include <libswresample/swresample.h>
+}
+
+#include <algorithm>
+#include <cstring>
+#include <mutex>
+#include <vector>
+
+namespace brisklet::audio {
+
+namespace {
+
+struct FormatCloser {
+    void operator()(AVFormatContext* c) const { avformat_close_input(&c); }
+};
+struct CodecCloser {
+    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
+};
+struct ResamplerCloser {
+    void operator()(SwrContext* c) const { swr_free(&c); }
+};
+struct PacketCloser {
+    void operator()(AVPacket* p) const { av_packet_free(&p); }
+};
+struct FrameCloser {
+    void operator()(AVFrame* f) const { av_frame_free(&f); }
+};
+
+// One pass over the stream from its start.
+class AsfStream {
+public:
+    explicit AsfStream(const std::string& path)
+    {
+        AVFormatContext* format = nullptr;
+        if (avformat_open_input(&format, path.c_str(), nullptr, nullptr) < 0)
+            throwUnsupported(path);
+        m_format.reset(format);
+        if (avformat_find_stream_info(format, nullptr) < 0)
+            throwUnsupported(path);
+        const AVCodec* codec = nullptr;
+        m_stream = av_find_best_stream(format, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
+        if (m_stream < 0 || !codec)
+            throwUnsupported(path);
+        m_codec.reset(avcodec_alloc_context3(codec));
+        if (!m_codec ||
+            avcodec_parameters_to_context(m_codec.get(), format->streams[m_stream]->codecpar) < 0 ||
+            avcodec_open2(m_codec.get(), codec, nullptr) < 0)
+            throwUnsupported(path);
+        m_channels = m_codec->ch_layout.nb_channels;
+        if (m_channels < 1 || m_codec->sample_rate <= 0)
+            throwUnsupported(path);
+        openResampler(path);
+        m_packet.reset(av_packet_alloc());
+        m_frame.reset(av_frame_alloc());
+    }
+
+    int sampleRate() const { return m_codec->sample_rate; }
+    int channels() const { return m_channels; }
+
+    // Appends the next decoded frames to out; false at the end of the stream
+    // or at damage that cannot be read past.
+    bool decodeMore(std::vector<float>& out)
+    {
+        for (int attempt = 0; attempt < kMaxIdleReads; ++attempt) {
+            int received = avcodec_receive_frame(m_codec.get(), m_frame.get());
+            if (received == 0) {
+                appendFrame(out);
+                return true;
+            }
+            if (received == AVERROR_EOF || (received != AVERROR(EAGAIN)))
+                return false;
+            if (m_draining)
+                return false;
+            feedPacket();
+        }
+        return false;
+    }
+
+private:
+    void openResampler(const std::string& path)
+    {
+        AVChannelLayout layout;
+        if (m_codec->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC)
+            av_channel_layout_default(&layout, m_channels);
+        else
+            av_channel_layout_copy(&layout, &m_codec->ch_layout);
+        SwrContext* resampler = nullptr;
+        int result = swr_alloc_set_opts2(&resampler, &layout, AV_SAMPLE_FMT_FLT, sampleRate(),
+                                         &layout, m_codec->sample_fmt, sampleRate(), 0, nullptr);
+        av_channel_layout_uninit(&layout);
+        m_resampler.reset(resampler);
+        if (result < 0 || swr_init(resampler) < 0)
+            throw AudioError("cannot decode " + path + ": no sample conversion");
+    }
+
+    void feedPacket()
+    {
+        while (true) {
+            if (av_read_frame(m_format.get(), m_packet.get()) < 0) {
+                avcodec_send_packet(m_codec.get(), nullptr);
+                m_draining = true;
+                return;
+            }
+            bool ours = m_packet->stream_index == m_stream;
+            // A damaged packet is dropped; the decoder goes on with the next.
+            bool sent = ours && avcodec_send_packet(m_codec.get(), m_packet.get()) == 0;
+            av_packet_unref(m_packet.get());
+            if (sent)
+                return;
+        }
+    }
+
+    void appendFrame(std::vector<float>& out)
+    {
+        int count = m_frame->nb_samples;
+        size_t start = out.size();
+        out.resize(start + static_cast<size_t>(count * m_channels));
+        auto* target = reinterpret_cast<uint8_t*>(out.data() + start);
+        int converted = swr_convert(m_resampler.get(), &target, count,
+                                    const_cast<const uint8_t**>(m_frame->extended_data), count);
+        out.resize(start + static_cast<size_t>(std::max(0, converted) * m_channels));
+        av_frame_unref(m_frame.get());
+    }
+
+    std::unique_ptr<AVFormatContext, FormatCloser> m_format;
+    std::unique_ptr<AVCodecContext, CodecCloser> m_codec;
+    std::unique_ptr<SwrContext, ResamplerCloser> m_resampler;
+    std::unique_ptr<AVPacket, PacketCloser> m_packet;
+    std::unique_ptr<AVFrame, FrameCloser> m_frame;
+    int m_stream = -1;
+    int m_channels = 0;
+    bool m_draining = false;
+};
+
+class FfmpegDecoder : public Decoder {
+public:
+    explicit FfmpegDecoder(const std::string& path) : m_path(path)
+    {
+        static std::once_flag quiet;
+        std::call_once(quiet, [] { av_log_set_level(AV_LOG_QUIET); });
+        rewind();
+        m_totalFrames = skipFrames(*this, INT64_MAX);
+        rewind();
+    }
+
+    int sampleRate() const override { return m_stream->sampleRate(); }
+    int channels() const override { return m_stream->channels(); }
+    int64_t totalFrames() const override { return m_totalFrames; }
+
+    void seek(int64_t frame) override
+    {
+        if (frame < m_position)
+            rewind();
+        skipFrames(*this, frame - m_position);
+    }
+
+    int64_t read(float* out, int64_t frames) override
+    {
+        const int ch = channels();
+        int64_t got = 0;
+        while (got < frames) {
+            if (m_pendingStart >= m_pending.size()) {
+                m_pending.clear();
+                m_pendingStart = 0;
+                if (m_ended || !m_stream->decodeMore(m_pending)) {
+                    m_ended = true;
+                    break;
+                }
+            }
+            int64_t available = static_cast<int64_t>(m_pending.size() - m_pendingStart) / ch;
+            int64_t take = std::min(available, frames - got);
+            std::memcpy(out + got * ch, m_pending.data() + m_pendingStart,
+                        static_cast<size_t>(take * ch) * sizeof(float));
+            m_pendingStart += static_cast<size_t>(take * ch);
+            got += take;
+        }
+        m_position += got;
+        return got;
+    }
+
+private:
+    void rewind()
+    {
+        m_stream.reset();
+        m_stream = std::make_unique<AsfStream>(m_path);
+        m_pending.clear();
+        m_pendingStart = 0;
+        m_position = 0;
+        m_ended = false;
+    }
+
+    std::string m_path;
+    std::unique_ptr<AsfStream> m_stream;
+    std::vector<float> m_pending; // decoded, not yet read
+    size_t m_pendingStart = 0;
+    int64_t m_position = 0;
+    int64_t m_totalFrames = 0;
+    bool m_ended = false;
+};
+
+} // namespace
+
+std::unique_ptr<Decoder> openFfmpegDecoder(const std::string& path)
+{
+    return std::make_unique<FfmpegDecoder>(path);
+}
+
+} // namespace brisklet::audio

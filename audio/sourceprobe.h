@@ -1,0 +1,19 @@
+#pragma once
+// Internal: tells which decoder a source needs, by its content first and by its
+// extension only for the headerless RAW and VOX files.
+
+#include <string>
+
+namespace brisklet::audio {
+
+enum class SourceKind { Unsupported, Mpeg, Vorbis, Sndfile, Raw, Vox, Asf };
+
+// Throws AudioError when the file cannot be opened ("cannot open <path>: <reason>").
+SourceKind probeSource(const std::string& path);
+
+// True when `bytes` (read from the start of an MPEG stream, after any ID3v2 tag)
+// holds a run of consecutive, consistent MPEG audio frame headers. mpg123 takes
+// almost any bytes as a sync word, so this is what decides that a file is MP3.
+bool looksLikeMpegStream(const std::string& bytes, bool reachesEndOfFile);
+
+} // namespace brisklet::audio

@@ -1,0 +1,192 @@
+// Reading every source format: sample values, exact lengths, and agreement
+// with an independent decoder (the ffmpeg and sox programs).
+#include "read_helpers.h"
+#include "testsupport.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <gtest/gtest.h>
+
+using namespace brisklet;
+using namespace brisklet::test;
+
+namespace {
+
+constexpr int kRate = 44100;
+constexpr int64_t kFrames = 2 * kRate + 123; // not a whole number of codec frames
+
+// What a 16-bit file holds for the signal, as the reader should return it.
+std::vector<float> quantized16(const std::vector<float>& samples)
+{
+    std::vector<float> out(samples.size());
+    for (size_t i = 0; i < samples.size(); ++i)
+        out[i] =
+            std::fmax(-32768.0f, std::fmin(32767.0f, std::round(samples[i] * 32768.0f))) / 32768.0f;
+    return out;
+}
+
+// A signal that also reaches both ends of the 16-bit range.
+std::vector<float> fullScaleSignal(int channels)
+{
+    std::vector<float> s = makeSignal(kFrames, kRate, channels);
+    s[0] = -1.0f;
+    s[1] = 32767.0f / 32768.0f;
+    s[2] = 1.5f; // clamps to 32767
+    return s;
+}
+
+struct Opened {
+    std::unique_ptr<audio::IAudioFile2> reader = audio::createAudioFile();
+    std::vector<float> samples;
+    explicit Opened(const std::string& path)
+    {
+        reader->OpenRead(path);
+        samples = readAll(*reader);
+    }
+    int64_t frames() const { return static_cast<int64_t>(samples.size()) / reader->Channels(); }
+};
+
+} // namespace
+
+TEST(DecodePcm, WavFlacAndRawGiveTheStoredSamplesBitForBit)
+{
+    TempDir dir;
+    for (const char* name : {"a.wav", "a.flac", "a.raw"}) {
+        SCOPED_TRACE(name);
+        std::vector<float> signal = fullScaleSignal(2);
+        writePcmFile(dir.file(name), signal, kRate, 2);
+        Opened opened(dir.file(name));
+        EXPECT_EQ(opened.reader->SampleRate(), kRate);
+        EXPECT_EQ(opened.reader->Channels(), 2);
+        EXPECT_EQ(opened.reader->TotalFrames(), kFrames);
+        EXPECT_EQ(opened.samples, quantized16(signal));
+    }
+}
+
+TEST(DecodePcm, DurationIsDerivedFromFramesAndRate)
+{
+    TempDir dir;
+    writeToneWav(dir.file("mono.wav"), 22050 * 3 + 11025, 22050, 1); // 3.5 s
+    Opened opened(dir.file("mono.wav"));
+    EXPECT_EQ(opened.reader->Channels(), 1);
+    EXPECT_EQ(opened.reader->DurationMs(), 3500);
+}
+
+TEST(DecodePcm, RawIsHeaderless16BitLittleEndianStereoAt44100)
+{
+    TempDir dir;
+    // Bytes 0x01 0x80 = -32767, 0xFF 0x7F = 32767 (left, right of frame 0).
+    writeFileBytes(dir.file("b.raw"), std::string("\x01\x80\xFF\x7F\x00\x00\x00\x40", 8));
+    Opened opened(dir.file("b.raw"));
+    EXPECT_EQ(opened.reader->SampleRate(), 44100);
+    EXPECT_EQ(opened.reader->Channels(), 2);
+    ASSERT_EQ(opened.samples.size(), 4u);
+    EXPECT_EQ(opened.samples[0], -32767.0f / 32768.0f);
+    EXPECT_EQ(opened.samples[1], 32767.0f / 32768.0f);
+    EXPECT_EQ(opened.samples[3], 0.5f);
+}
+
+TEST(DecodePcm, VoxIsDialogicAdpcmAt8000Mono)
+{
+    TempDir dir;
+    writeToneWav(dir.file("in.wav"), 16000, 8000, 1);
+    runOrFail("sox " + shellQuote(dir.file("in.wav")) + " -r 8000 -c 1 -e oki-adpcm " +
+              shellQuote(dir.file("v.vox")));
+    Opened opened(dir.file("v.vox"));
+    EXPECT_EQ(opened.reader->SampleRate(), 8000);
+    EXPECT_EQ(opened.reader->Channels(), 1);
+    EXPECT_EQ(opened.reader->TotalFrames(), 16000);
+    EXPECT_EQ(opened.frames(), 16000);
+    // ADPCM is lossy: the tone must still be there (SNR of about 28 dB).
+    std::vector<float> original = readPcmFile(dir.file("in.wav"));
+    double signal = 0, noise = 0;
+    for (size_t i = 0; i < original.size(); ++i) {
+        signal += original[i] * original[i];
+        noise += (original[i] - opened.samples[i]) * (original[i] - opened.samples[i]);
+    }
+    EXPECT_GT(10 * std::log10(signal / noise), 20.0);
+}
+
+TEST(DecodeMpeg, Mp3WithLameTagReadsExactlyTheEncodedLength)
+{
+    TempDir dir;
+    std::vector<float> signal = makeSignal(kFrames, kRate, 2);
+    writeMp3(dir.file("a.mp3"), signal, kRate, 2);
+    Opened opened(dir.file("a.mp3"));
+    EXPECT_EQ(opened.reader->SampleRate(), kRate);
+    EXPECT_EQ(opened.reader->Channels(), 2);
+    EXPECT_EQ(opened.reader->TotalFrames(), kFrames); // delay and padding removed
+    EXPECT_EQ(opened.frames(), kFrames);
+    DecodedAudio ffmpeg = decodeWithFfmpeg(dir.file("a.mp3"));
+    EXPECT_NEAR(static_cast<double>(ffmpeg.frames()), static_cast<double>(kFrames), 1152);
+}
+
+TEST(DecodeMpeg, VbrWithoutXingHeaderHasTheLengthOfAFullDecode)
+{
+    TempDir dir;
+    writeToneWav(dir.file("in.wav"), kFrames, kRate, 2);
+    runOrFail("ffmpeg -v error -i " + shellQuote(dir.file("in.wav")) +
+              " -c:a libmp3lame -q:a 4 -write_xing 0 " + shellQuote(dir.file("vbr.mp3")));
+    Opened opened(dir.file("vbr.mp3"));
+    EXPECT_EQ(opened.reader->TotalFrames(), opened.frames());
+    // No gapless information: whole MPEG frames, the encoder delay included.
+    EXPECT_EQ(opened.frames() % 1152, 0);
+    EXPECT_GE(opened.frames(), kFrames);
+    EXPECT_LE(opened.frames(), kFrames + 3 * 1152);
+}
+
+TEST(DecodeMpeg, Mp2MonoReadsAtItsOwnRate)
+{
+    TempDir dir;
+    writeToneWav(dir.file("in.wav"), 32000, 32000, 1);
+    runOrFail("ffmpeg -v error -i " + shellQuote(dir.file("in.wav")) + " -c:a mp2 -b:a 64k " +
+              shellQuote(dir.file("a.mp2")));
+    Opened opened(dir.file("a.mp2"));
+    EXPECT_EQ(opened.reader->SampleRate(), 32000);
+    EXPECT_EQ(opened.reader->Channels(), 1);
+    EXPECT_EQ(opened.reader->TotalFrames(), opened.frames());
+    EXPECT_EQ(opened.frames() % 1152, 0);
+    EXPECT_NEAR(static_cast<double>(opened.frames()), 32000.0, 2 * 1152);
+}
+
+TEST(DecodeVorbis, OggReadsExactlyTheEncodedLengthAndMatchesFfmpeg)
+{
+    TempDir dir;
+    std::vector<float> signal = makeSignal(kFrames, kRate, 2);
+    writeOgg(dir.file("a.ogg"), signal, kRate, 2);
+    Opened opened(dir.file("a.ogg"));
+    EXPECT_EQ(opened.reader->TotalFrames(), kFrames);
+    EXPECT_EQ(opened.frames(), kFrames);
+    DecodedAudio ffmpeg = decodeWithFfmpeg(dir.file("a.ogg"));
+    ASSERT_EQ(ffmpeg.frames(), kFrames);
+    EXPECT_LT(maxDifference(ffmpeg.samples.data(), opened.samples.data(), opened.samples.size()),
+              1e-4f);
+}
+
+TEST(DecodeWma, WmaLengthIsThatOfAFullDecodeAndMatchesFfmpeg)
+{
+    TempDir dir;
+    writeWma(dir.file("a.wma"), makeSignal(kFrames, kRate, 2), kRate, 2);
+    Opened opened(dir.file("a.wma"));
+    EXPECT_EQ(opened.reader->SampleRate(), kRate);
+    EXPECT_EQ(opened.reader->Channels(), 2);
+    EXPECT_EQ(opened.reader->TotalFrames(), opened.frames());
+    DecodedAudio ffmpeg = decodeWithFfmpeg(dir.file("a.wma"));
+    ASSERT_EQ(ffmpeg.frames(), opened.frames());
+    EXPECT_LT(maxDifference(ffmpeg.samples.data(), opened.samples.data(), opened.samples.size()),
+              1e-4f);
+}
+
+TEST(DecodeDetection, ContentDecidesOverTheExtension)
+{
+    TempDir dir;
+    std::vector<float> signal = makeSignal(kFrames, kRate, 2);
+    writeMp3(dir.file("real.mp3"), signal, kRate, 2);
+    writePcmFile(dir.file("real.wav"), signal, kRate, 2);
+    writeFileBytes(dir.file("mp3.wav"), readFileBytes(dir.file("real.mp3")));
+    writeFileBytes(dir.file("wav.mp3"), readFileBytes(dir.file("real.wav")));
+    writeFileBytes(dir.file("mp3.noext"), readFileBytes(dir.file("real.mp3")));
+    EXPECT_EQ(Opened(dir.file("mp3.wav")).samples, Opened(dir.file("real.mp3")).samples);
+    EXPECT_EQ(Opened(dir.file("mp3.noext")).samples, Opened(dir.file("real.mp3")).samples);
+    EXPECT_EQ(Opened(dir.file("wav.mp3")).samples, quantized16(signal));
+}
