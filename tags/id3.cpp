@@ -1,0 +1,364 @@
+#include "tags/id3.h"
+
+#include "tags/replacementfile.h"
+#include "tags/tagerror.h"
+#include "tags/tagtext.h"
+
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+
+namespace brisklet::tags {
+
+namespace {
+
+constexpr size_t HeaderSize = 10;
+constexpr size_t StoredFrameBytes = 250; // at most this much of a frame is used
+constexpr size_t WrittenValueBytes = 255;
+
+// Frame slots in the order the frames are written.
+enum Slot { TitleSlot, ArtistSlot, AlbumSlot, TrackSlot, YearSlot, GenreSlot, CommentSlot, Slots };
+constexpr std::array<const char*, Slots> FrameIds = {"TIT2", "TPE1", "TALB", "TRCK",
+                                                     "TYER", "TCON", "COMM"};
+constexpr std::array<const char*, Slots> FrameIdsV22 = {"TT2", "TP1", "TAL", "TRK",
+                                                        "TYE", "TCO", "COM"};
+
+uint32_t byteAt(std::string_view bytes, size_t i)
+{
+    return static_cast<unsigned char>(bytes[i]);
+}
+uint32_t bigEndian(std::string_view bytes, size_t count)
+{
+    uint32_t value = 0;
+    for (size_t i = 0; i < count; ++i)
+        value = (value << 8) | byteAt(bytes, i);
+    return value;
+}
+uint32_t synchsafe(std::string_view bytes)
+{
+    uint32_t value = 0;
+    for (size_t i = 0; i < 4; ++i)
+        value = (value << 7) | (byteAt(bytes, i) & 0x7F);
+    return value;
+}
+bool isSynchsafe(std::string_view bytes)
+{
+    for (size_t i = 0; i < 4; ++i) {
+        if (byteAt(bytes, i) & 0x80)
+            return false;
+    }
+    return true;
+}
+
+// Undoes ID3 unsynchronisation: FF 00 becomes FF.
+std::string removeUnsynchronisation(std::string_view data)
+{
+    std::string out;
+    out.reserve(data.size());
+    for (size_t i = 0; i < data.size(); ++i) {
+        out.push_back(data[i]);
+        if (byteAt(data, i) == 0xFF && i + 1 < data.size() && data[i + 1] == 0)
+            ++i;
+    }
+    return out;
+}
+
+int slotFor(std::string_view id, int version)
+{
+    const auto& ids = version == 2 ? FrameIdsV22 : FrameIds;
+    for (int slot = 0; slot < Slots; ++slot) {
+        if (id == ids[static_cast<size_t>(slot)])
+            return slot;
+    }
+    if (version >= 3 && id == "TDRC") // 2.4's recording time; some 2.3 writers use it too
+        return YearSlot;
+    return -1;
+}
+
+// One zero-terminated string of the given ID3 text encoding from the start of
+// `bytes`, at most `budget` bytes of it, cut at a character boundary. `used`
+// receives the bytes consumed including the terminator.
+std::string decodeString(int encoding, std::string_view bytes, size_t budget, size_t* used)
+{
+    if (encoding == 1 || encoding == 2) {
+        size_t end = 0;
+        while (end + 1 < bytes.size() && (bytes[end] != 0 || bytes[end + 1] != 0))
+            end += 2;
+        if (used)
+            *used = std::min(bytes.size(), end + 2);
+        std::string_view text = bytes.substr(0, std::min(end, bytes.size()));
+        bool big = encoding == 2;
+        if (encoding == 1 && text.size() >= 2 &&
+            (byteAt(text, 0) << 8 | byteAt(text, 1)) == 0xFEFF) {
+            big = true;
+            text.remove_prefix(2);
+        } else if (encoding == 1 && text.size() >= 2 &&
+                   (byteAt(text, 0) << 8 | byteAt(text, 1)) == 0xFFFE) {
+            text.remove_prefix(2);
+        }
+        size_t keep = std::min(text.size(), budget) & ~size_t(1);
+        if (keep >= 2) { // a high surrogate without its partner goes
+            const uint32_t last = big ? (byteAt(text, keep - 2) << 8 | byteAt(text, keep - 1))
+                                      : (byteAt(text, keep - 1) << 8 | byteAt(text, keep - 2));
+            if (last >= 0xD800 && last < 0xDC00)
+                keep -= 2;
+        }
+        return utf16ToUtf8(text.substr(0, keep), big);
+    }
+    const size_t end = std::min(bytes.find('\0'), bytes.size());
+    if (used)
+        *used = std::min(bytes.size(), end + 1);
+    const std::string_view text = bytes.substr(0, end);
+    if (encoding == 3)
+        return sanitizeUtf8(cutUtf8(text, budget));
+    return latin1ToUtf8(text.substr(0, budget));
+}
+
+std::string decodeTextFrame(std::string_view data)
+{
+    if (data.empty())
+        return {};
+    return decodeString(byteAt(data, 0), data.substr(1), StoredFrameBytes - 1, nullptr);
+}
+
+// COMM: encoding, language, description, text. The description is dropped.
+std::string decodeCommentFrame(std::string_view data)
+{
+    if (data.size() < 4)
+        return {};
+    const int encoding = static_cast<int>(byteAt(data, 0));
+    size_t descriptionBytes = 0;
+    decodeString(encoding, data.substr(4), StoredFrameBytes, &descriptionBytes);
+    const size_t textStart = 4 + descriptionBytes;
+    const size_t budget = textStart < StoredFrameBytes ? StoredFrameBytes - textStart : 0;
+    return decodeString(encoding, data.substr(textStart), budget, nullptr);
+}
+
+// The frame data as stored, with 2.3/2.4 frame format flags undone; nothing
+// for compressed or encrypted frames, which are passed over.
+std::optional<std::string> frameContent(std::string_view data, uint32_t flags, int version,
+                                        bool tagUnsynchronised)
+{
+    if (version == 3) {
+        if (flags & 0x00C0)
+            return std::nullopt;
+        if (flags & 0x0020 && !data.empty()) // group identifier
+            data.remove_prefix(1);
+        return std::string(data);
+    }
+    if (version == 4) {
+        if (flags & 0x000C)
+            return std::nullopt;
+        if (flags & 0x0040 && !data.empty())
+            data.remove_prefix(1);
+        if (flags & 0x0001) // data length indicator
+            data.remove_prefix(std::min<size_t>(4, data.size()));
+        if (flags & 0x0002 || tagUnsynchronised)
+            return removeUnsynchronisation(data);
+    }
+    return std::string(data);
+}
+
+std::string encodeValue(std::string_view value, bool withLanguage)
+{
+    const std::string cut = cutUtf8(value, WrittenValueBytes);
+    const std::string language = withLanguage ? std::string("eng") : std::string();
+    if (const auto latin1 = utf8ToLatin1(cut)) {
+        const std::string description = withLanguage ? std::string(1, '\0') : std::string();
+        return std::string(1, '\0') + language + description + *latin1;
+    }
+    const std::string bom = "\xFF\xFE";
+    const std::string description = withLanguage ? bom + std::string(2, '\0') : std::string();
+    return std::string(1, '\1') + language + description + bom + utf8ToUtf16Le(cut);
+}
+
+void appendBigEndian(std::string& out, uint32_t value)
+{
+    for (int shift = 24; shift >= 0; shift -= 8)
+        out.push_back(static_cast<char>((value >> shift) & 0xFF));
+}
+
+uint64_t fileSizeOf(std::ifstream& in)
+{
+    in.seekg(0, std::ios::end);
+    const auto size = static_cast<int64_t>(in.tellg());
+    in.seekg(0);
+    return size > 0 ? static_cast<uint64_t>(size) : 0;
+}
+
+std::string readAt(std::ifstream& in, uint64_t offset, size_t count)
+{
+    std::string bytes(count, '\0');
+    in.seekg(static_cast<std::streamoff>(offset));
+    in.read(bytes.data(), static_cast<std::streamsize>(count));
+    bytes.resize(in ? count : static_cast<size_t>(std::max<std::streamsize>(0, in.gcount())));
+    in.clear();
+    return bytes;
+}
+
+std::string latin1Field(std::string_view block, size_t offset, size_t width)
+{
+    const std::string_view field = block.substr(offset, width);
+    return latin1ToUtf8(field.substr(0, std::min(field.find('\0'), field.size())));
+}
+
+} // namespace
+
+ID3StructV1 ReadID3v1(const std::string& fileName)
+{
+    ID3StructV1 tag;
+    std::ifstream in(fileName, std::ios::binary);
+    const uint64_t size = in ? fileSizeOf(in) : 0;
+    if (size < 128)
+        return tag;
+    const std::string block = readAt(in, size - 128, 128);
+    if (block.size() != 128 || block.compare(0, 3, "TAG") != 0)
+        return tag;
+    tag.Title = latin1Field(block, 3, 30);
+    tag.Artist = latin1Field(block, 33, 30);
+    tag.Album = latin1Field(block, 63, 30);
+    tag.Year = latin1Field(block, 93, 4);
+    tag.Comment = latin1Field(block, 97, 28);
+    tag.Genre = static_cast<uint8_t>(block[127]);
+    return tag;
+}
+
+ID3StructV2 parseID3v2(std::string_view tagBytes)
+{
+    if (tagBytes.size() < HeaderSize || tagBytes.substr(0, 3) != "ID3")
+        return {};
+    const int version = static_cast<int>(byteAt(tagBytes, 3));
+    const uint32_t tagFlags = byteAt(tagBytes, 5);
+    if (version < 2 || version > 4 || (version == 2 && (tagFlags & 0x40)))
+        return {}; // unknown layout, or 2.2's undefined compression
+    const size_t tagSize = synchsafe(tagBytes.substr(6));
+    if (tagSize > tagBytes.size() - HeaderSize)
+        return {};
+    std::string body(tagBytes.substr(HeaderSize, tagSize));
+    if (version < 4 && (tagFlags & 0x80))
+        body = removeUnsynchronisation(body);
+    const std::string_view data = body;
+
+    size_t pos = 0;
+    if ((tagFlags & 0x40) && data.size() >= 4) // extended header
+        pos = version == 3 ? 4 + size_t(bigEndian(data, 4)) : size_t(synchsafe(data));
+    const size_t idLength = version == 2 ? 3 : 4;
+    const size_t frameHeader = version == 2 ? 6 : 10;
+    std::array<std::string, Slots> texts;
+    while (pos < data.size() && data.size() - pos >= frameHeader) {
+        const std::string_view header = data.substr(pos, frameHeader);
+        if (header[0] == '\0')
+            break; // padding
+        const std::string_view sizeBytes = header.substr(idLength);
+        const size_t size = version == 2   ? bigEndian(sizeBytes, 3)
+                            : version == 3 ? bigEndian(sizeBytes, 4)
+                                           : synchsafe(sizeBytes);
+        if (size > data.size() - pos - frameHeader)
+            break; // a frame reaching beyond the tag ends the reading
+        const std::string_view frameData = data.substr(pos + frameHeader, size);
+        const uint32_t frameFlags = version == 2 ? 0 : bigEndian(header.substr(8), 2);
+        pos += frameHeader + size;
+        const int slot = slotFor(header.substr(0, idLength), version);
+        if (slot < 0)
+            continue;
+        const auto content =
+            frameContent(frameData, frameFlags, version, version == 4 && (tagFlags & 0x80));
+        if (!content)
+            continue;
+        texts[static_cast<size_t>(slot)] =
+            slot == CommentSlot ? decodeCommentFrame(*content) : decodeTextFrame(*content);
+    }
+
+    ID3StructV2 tag;
+    tag.Title = trimControl(texts[TitleSlot]);
+    tag.Artist = trimControl(texts[ArtistSlot]);
+    tag.Album = trimControl(texts[AlbumSlot]);
+    tag.Track = trimControl(texts[TrackSlot]);
+    tag.Year = trimControl(texts[YearSlot]);
+    tag.Genre = trimControl(texts[GenreSlot]);
+    tag.Comment = trimControl(texts[CommentSlot]);
+    return tag;
+}
+
+ID3StructV2 ReadID3v2(const std::string& fileName)
+{
+    std::ifstream in(fileName, std::ios::binary);
+    if (!in)
+        return {};
+    const uint64_t fileSize = fileSizeOf(in);
+    const std::string header = readAt(in, 0, HeaderSize);
+    if (header.size() < HeaderSize || header.compare(0, 3, "ID3") != 0 ||
+        !isSynchsafe(header.substr(6)))
+        return {};
+    const uint64_t tagEnd = uint64_t(synchsafe(header.substr(6))) + HeaderSize;
+    if (tagEnd > fileSize)
+        return {};
+    return parseID3v2(readAt(in, 0, static_cast<size_t>(tagEnd)));
+}
+
+size_t leadingID3v2Length(std::string_view head, uint64_t fileSize)
+{
+    if (head.size() < HeaderSize || head.substr(0, 3) != "ID3" || byteAt(head, 3) == 0xFF ||
+        !isSynchsafe(head.substr(6)))
+        return 0;
+    size_t length = HeaderSize + synchsafe(head.substr(6));
+    if (byteAt(head, 3) == 4 && (byteAt(head, 5) & 0x10))
+        length += HeaderSize; // footer
+    return length <= fileSize ? length : 0;
+}
+
+std::string renderID3v2(const ID3StructV2& tag)
+{
+    const std::array<const std::string*, Slots> values = {
+        &tag.Title, &tag.Artist, &tag.Album, &tag.Track, &tag.Year, &tag.Genre, &tag.Comment};
+    std::string frames;
+    for (size_t slot = 0; slot < Slots; ++slot) {
+        const std::string data = encodeValue(*values[slot], slot == CommentSlot);
+        frames += FrameIds[slot];
+        appendBigEndian(frames, static_cast<uint32_t>(data.size()));
+        frames += std::string(2, '\0'); // flags
+        frames += data;
+    }
+    frames += std::string(10, '\0'); // padding
+
+    uint32_t size = static_cast<uint32_t>(frames.size());
+    std::string header = "ID3\x03";
+    header += std::string(2, '\0'); // revision, flags
+    std::array<char, 4> sizeBytes{};
+    for (int i = 3; i >= 0; --i) {
+        sizeBytes[static_cast<size_t>(i)] = static_cast<char>(size & 0x7F);
+        size >>= 7;
+    }
+    header.append(sizeBytes.data(), sizeBytes.size());
+    return header + frames;
+}
+
+void WriteID3v2(const std::string& fileName, const ID3StructV2& tag)
+{
+    std::ifstream in(fileName, std::ios::binary);
+    if (!in)
+        throw TagError("Cannot open " + fileName + ": " + std::strerror(errno));
+    const uint64_t fileSize = fileSizeOf(in);
+    const size_t oldTag = leadingID3v2Length(readAt(in, 0, HeaderSize), fileSize);
+
+    ReplacementFile replacement(fileName, "Cannot write the ID3 tag: ");
+    std::ofstream out(replacement.temporaryPath(), std::ios::binary | std::ios::trunc);
+    if (!out)
+        throw TagError("Cannot write the ID3 tag: cannot create " + replacement.temporaryPath() +
+                       ": " + std::strerror(errno));
+    const std::string rendered = renderID3v2(tag);
+    out.write(rendered.data(), static_cast<std::streamsize>(rendered.size()));
+    in.seekg(static_cast<std::streamoff>(oldTag));
+    std::array<char, 1 << 16> buffer;
+    while (in.read(buffer.data(), buffer.size()) || in.gcount() > 0)
+        out.write(buffer.data(), in.gcount());
+    if (in.bad())
+        throw TagError("Cannot write the ID3 tag: cannot read " + fileName);
+    out.close();
+    if (!out)
+        throw TagError("Cannot write the ID3 tag: cannot write " + replacement.temporaryPath());
+    replacement.commit();
+}
+
+} // namespace brisklet::tags

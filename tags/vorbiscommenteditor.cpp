@@ -1,0 +1,229 @@
+#include "tags/vorbiscommenteditor.h"
+
+#include <array>
+#include <cstring>
+#include <ogg/ogg.h>
+#include <vorbis/codec.h>
+
+namespace brisklet::tags {
+
+namespace {
+
+constexpr size_t ReadChunk = 1 << 16;
+
+// Pages of an Ogg file in order; bytes between pages are skipped.
+class PageReader {
+public:
+    explicit PageReader(std::istream& in) : m_in(in) { ogg_sync_init(&m_sync); }
+    ~PageReader() { ogg_sync_clear(&m_sync); }
+    PageReader(const PageReader&) = delete;
+    PageReader& operator=(const PageReader&) = delete;
+
+    bool next(ogg_page& page)
+    {
+        for (;;) {
+            const int result = ogg_sync_pageout(&m_sync, &page);
+            if (result == 1)
+                return true;
+            if (result < 0)
+                continue; // lost sync: libogg skips to the next capture pattern
+            char* buffer = ogg_sync_buffer(&m_sync, ReadChunk);
+            m_in.read(buffer, ReadChunk);
+            const auto got = m_in.gcount();
+            if (got <= 0)
+                return false;
+            ogg_sync_wrote(&m_sync, static_cast<long>(got));
+        }
+    }
+
+private:
+    std::istream& m_in;
+    ogg_sync_state m_sync;
+};
+
+class StreamState {
+public:
+    explicit StreamState(int serial) { ogg_stream_init(&m_state, serial); }
+    ~StreamState() { ogg_stream_clear(&m_state); }
+    StreamState(const StreamState&) = delete;
+    StreamState& operator=(const StreamState&) = delete;
+    ogg_stream_state* get() { return &m_state; }
+
+private:
+    ogg_stream_state m_state;
+};
+
+bool hasVorbisSignature(const std::string& packet, char type)
+{
+    return packet.size() >= 7 && packet[0] == type && packet.compare(1, 6, "vorbis") == 0;
+}
+
+uint32_t littleEndian32(const std::string& bytes, size_t pos)
+{
+    uint32_t value = 0;
+    for (size_t i = 0; i < 4; ++i)
+        value |= uint32_t(static_cast<unsigned char>(bytes[pos + i])) << (8 * i);
+    return value;
+}
+
+void writePage(std::ostream& out, const ogg_page& page)
+{
+    out.write(reinterpret_cast<const char*>(page.header), page.header_len);
+    out.write(reinterpret_cast<const char*>(page.body), page.body_len);
+}
+
+std::string buildCommentPacket(const std::vector<std::string>& comments)
+{
+    vorbis_comment block;
+    vorbis_comment_init(&block);
+    for (const std::string& comment : comments)
+        vorbis_comment_add(&block, comment.c_str());
+    ogg_packet packet;
+    const int result = vorbis_commentheader_out(&block, &packet);
+    vorbis_comment_clear(&block);
+    if (result != 0)
+        throw OggFormatError("the comment header cannot be built");
+    std::string bytes(reinterpret_cast<const char*>(packet.packet),
+                      static_cast<size_t>(packet.bytes));
+    ogg_packet_clear(&packet);
+    return bytes;
+}
+
+} // namespace
+
+struct VorbisCommentEditor::State {
+    explicit State(std::istream& in) : reader(in) {}
+    PageReader reader;
+    int serial = 0;
+    long headerPages = 0;
+    std::array<std::string, 3> headers; // identification, comment, setup
+    bool audioOnHeaderPage = false;
+};
+
+VorbisCommentEditor::VorbisCommentEditor(std::istream& in) : m_state(std::make_unique<State>(in))
+{
+    State& s = *m_state;
+    ogg_page page;
+    if (!s.reader.next(page))
+        throw OggFormatError("not an Ogg file");
+    if (!ogg_page_bos(&page))
+        throw OggFormatError("the file does not begin with an Ogg stream");
+    s.serial = ogg_page_serialno(&page);
+    StreamState stream(s.serial);
+    ogg_stream_pagein(stream.get(), &page);
+    s.headerPages = 1;
+    size_t found = 0;
+    for (;;) {
+        ogg_packet packet;
+        while (found < s.headers.size()) {
+            const int result = ogg_stream_packetout(stream.get(), &packet);
+            if (result == 0)
+                break;
+            if (result < 0)
+                throw OggFormatError("the Vorbis headers are damaged");
+            s.headers[found++].assign(reinterpret_cast<const char*>(packet.packet),
+                                      static_cast<size_t>(packet.bytes));
+        }
+        if (found == s.headers.size()) {
+            s.audioOnHeaderPage = ogg_stream_packetpeek(stream.get(), nullptr) != 0;
+            break;
+        }
+        if (!hasVorbisSignature(s.headers[0], 1) && found > 0)
+            break;
+        if (!s.reader.next(page))
+            throw OggFormatError("the file ends inside the Vorbis headers");
+        if (ogg_page_serialno(&page) != s.serial)
+            throw OggFormatError("multiplexed Ogg streams are not supported");
+        ogg_stream_pagein(stream.get(), &page);
+        ++s.headerPages;
+    }
+    if (!hasVorbisSignature(s.headers[0], 1) || !hasVorbisSignature(s.headers[1], 3) ||
+        !hasVorbisSignature(s.headers[2], 5))
+        throw OggFormatError("not an Ogg Vorbis file");
+}
+
+VorbisCommentEditor::~VorbisCommentEditor() = default;
+
+std::vector<std::string> VorbisCommentEditor::comments() const
+{
+    return parseCommentPacket(m_state->headers[1]);
+}
+
+void VorbisCommentEditor::write(std::ostream& out, const std::vector<std::string>& comments)
+{
+    State& s = *m_state;
+    if (s.audioOnHeaderPage)
+        throw OggFormatError("audio data shares a page with the Vorbis headers");
+    const std::string commentPacket = buildCommentPacket(comments);
+    const std::array<const std::string*, 3> packets = {&s.headers[0], &commentPacket,
+                                                       &s.headers[2]};
+
+    StreamState stream(s.serial);
+    long newHeaderPages = 0;
+    ogg_page page;
+    for (size_t i = 0; i < packets.size(); ++i) {
+        ogg_packet packet{};
+        packet.packet = reinterpret_cast<unsigned char*>(const_cast<char*>(packets[i]->data()));
+        packet.bytes = static_cast<long>(packets[i]->size());
+        packet.b_o_s = i == 0;
+        packet.packetno = static_cast<ogg_int64_t>(i);
+        ogg_stream_packetin(stream.get(), &packet);
+        if (i == 1)
+            continue; // the comment and setup packets share their pages
+        while (ogg_stream_flush(stream.get(), &page) != 0) {
+            writePage(out, page);
+            ++newHeaderPages;
+        }
+    }
+
+    bool first = true;
+    while (s.reader.next(page)) {
+        if (ogg_page_serialno(&page) != s.serial || ogg_page_bos(&page))
+            throw OggFormatError("chained or multiplexed Ogg streams are not supported");
+        if (first && ogg_page_continued(&page))
+            throw OggFormatError("audio data shares a page with the Vorbis headers");
+        first = false;
+        const uint32_t sequence =
+            static_cast<uint32_t>(ogg_page_pageno(&page) - s.headerPages + newHeaderPages);
+        for (int i = 0; i < 4; ++i)
+            page.header[18 + i] = static_cast<unsigned char>(sequence >> (8 * i));
+        ogg_page_checksum_set(&page);
+        writePage(out, page);
+    }
+    if (!out)
+        throw OggFormatError("the new file cannot be written");
+}
+
+std::vector<std::string> parseCommentPacket(const std::string& packet)
+{
+    const OggFormatError damaged("the comment header is damaged");
+    size_t pos = 7;
+    auto take32 = [&]() {
+        if (packet.size() - pos < 4)
+            throw damaged;
+        const uint32_t value = littleEndian32(packet, pos);
+        pos += 4;
+        return size_t(value);
+    };
+    if (!hasVorbisSignature(packet, 3))
+        throw damaged;
+    const size_t vendorLength = take32();
+    if (vendorLength > packet.size() - pos)
+        throw damaged;
+    pos += vendorLength;
+    const size_t count = take32();
+    if (count > (packet.size() - pos) / 4)
+        throw damaged;
+    std::vector<std::string> comments;
+    comments.reserve(count);
+    for (size_t i = 0; i < count; ++i) {
+        const size_t length = take32();
+        if (length > packet.size() - pos)
+            throw damaged;
+        comments.push_back(packet.substr(pos, length));
+        pos += length;
+    }
+    return comments;
+}
+
+} // namespace brisklet::tags
