@@ -1,0 +1,65 @@
+// brisklet-cli join: the join job of the window, driven headless. The output
+// is NAME with the format's extension appended; an existing file is never
+// replaced.
+#include "cli/commands.h"
+#include "cli/interrupt.h"
+#include "cli/jobcommand.h"
+#include "engine/joinjob.h"
+
+#include <cstdio>
+#include <exception>
+
+namespace brisklet::cli {
+
+namespace {
+
+// The save dialog answered from the command line; nobody is there to say yes
+// to replacing a file.
+class CliDialogs : public engine::JoinDialogs {
+public:
+    CliDialogs(std::string name, int format) : m_name(std::move(name)), m_format(format) {}
+
+    std::optional<engine::SaveChoice> askOutputName(const std::string&, int) override
+    {
+        return engine::SaveChoice{m_name, m_format + 1};
+    }
+    bool confirmReplace(const std::string& path) override
+    {
+        m_refused = path;
+        return false;
+    }
+    void openFolder(const std::string&) override {}
+
+    const std::string& refused() const { return m_refused; }
+
+private:
+    std::string m_name;
+    int m_format;
+    std::string m_refused;
+};
+
+} // namespace
+
+int runJoin(const Arguments& args)
+{
+    JobOptions options;
+    if (std::string error = parseJobOptions(args, true, options); !error.empty())
+        return usageError(error);
+    try {
+        CliJob job(options);
+        if (job.empty())
+            return fail("no source could be read");
+        CliDialogs dialogs(options.output, options.format);
+        installStopOnInterrupt();
+        int format = options.format;
+        std::string output = engine::runJoin(job.model(), job.parts(), dialogs, format);
+        if (!dialogs.refused().empty())
+            return fail(dialogs.refused() + " exists already; it was not replaced");
+        std::printf("%s\n", output.c_str());
+        return job.stopped() ? kInterrupted : 0;
+    } catch (const std::exception& e) {
+        return fail(e.what());
+    }
+}
+
+} // namespace brisklet::cli

@@ -1,0 +1,29 @@
+// brisklet-cli split: the split job of the window, driven headless. Prints
+// each output on stdout as soon as it is complete.
+#include "cli/commands.h"
+#include "cli/interrupt.h"
+#include "cli/jobcommand.h"
+#include "engine/splitjob.h"
+
+#include <exception>
+
+namespace brisklet::cli {
+
+int runSplit(const Arguments& args)
+{
+    JobOptions options;
+    if (std::string error = parseJobOptions(args, false, options); !error.empty())
+        return usageError(error);
+    try {
+        CliJob job(options);
+        if (job.empty())
+            return fail("no source could be read");
+        installStopOnInterrupt();
+        engine::runSplit(job.model(), job.parts(), options.format);
+        return job.stopped() ? kInterrupted : 0;
+    } catch (const std::exception& e) {
+        return fail(e.what());
+    }
+}
+
+} // namespace brisklet::cli

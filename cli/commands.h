@@ -1,0 +1,34 @@
+#pragma once
+// The commands of brisklet-cli. Each takes the arguments after its name, prints
+// its results on stdout and its errors on stderr, and returns the exit status.
+
+#include <string>
+#include <vector>
+
+namespace brisklet::cli {
+
+using Arguments = std::vector<std::string>;
+
+struct Command {
+    const char* name;
+    const char* usage; // shown after "brisklet-cli "
+    int (*run)(const Arguments& args);
+};
+
+// The dispatch table; a new command adds one line to it (commands.cpp).
+const std::vector<Command>& commands();
+
+int runInfo(const Arguments& args);
+int runConvert(const Arguments& args);
+int runSplit(const Arguments& args);
+int runJoin(const Arguments& args);
+int runTags(const Arguments& args);
+
+// Prints "brisklet-cli: <message>" on stderr and returns the failure status.
+int fail(const std::string& message);
+// Exit status of a usage error.
+constexpr int kUsageError = 2;
+// Prints the message like fail() and returns kUsageError.
+int usageError(const std::string& message);
+
+} // namespace brisklet::cli

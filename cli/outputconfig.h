@@ -1,0 +1,34 @@
+#pragma once
+// Which output format brisklet-cli writes and how the writer is set up for it.
+
+#include "audio/audiofile.h"
+#include "audio/lameencoder.h"
+
+#include <optional>
+#include <string>
+
+namespace brisklet::cli {
+
+enum class OutputKind { Mp3, Wav, Wma, Ogg };
+
+// "mp3", "wav", "wma", "ogg" (any case).
+std::optional<OutputKind> outputKindFromName(const std::string& name);
+// By the path's extension.
+std::optional<OutputKind> outputKindFromPath(const std::string& path);
+
+struct OutputSetup {
+    OutputKind kind = OutputKind::Wav;
+    std::string settingsFile; // --settings; empty: the defaults below
+    int inputRate = 44100;
+    int inputChannels = 2;
+};
+
+// Sets the writer's output format: from the encoder settings of
+// setup.settingsFile when one is given (throws when it is not a file), else
+// every format uses its defaults: MP3 128 kbps CBR, WAV 16-bit
+// at the input's rate and channels, WMA profile 10, Ogg 128 kbps.
+// `mp3Settings` must outlive the writer's output (it is attached for MP3).
+void configureOutput(audio::IAudioFile2& writer, audio::LameEncoderSettings& mp3Settings,
+                     const OutputSetup& setup);
+
+} // namespace brisklet::cli

@@ -1,0 +1,121 @@
+#include "engine/chunkloop.h"
+
+#include "audio/units.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace brisklet::engine {
+
+namespace {
+
+// hundredths of a percent of `part` in `whole`
+int progressOf(int64_t part, int64_t whole)
+{
+    return static_cast<int>(scaled(part, 10000, whole));
+}
+
+// Frames at `toRate` that `frames` frames at `fromRate` stand for, rounded to
+// nearest with halves to even.
+int64_t atRate(int64_t frames, int fromRate, int toRate)
+{
+    if (fromRate == toRate || fromRate <= 0 || toRate <= 0)
+        return frames;
+    return static_cast<int64_t>(
+        std::nearbyint(static_cast<double>(frames) * toRate / static_cast<double>(fromRate)));
+}
+
+} // namespace
+
+int64_t copyPiece(audio::IAudioFile2& reader, audio::IAudioFile2& writer,
+                  audio::IAudioTransform2& transform, int64_t length, const Fades& fades,
+                  JobControl& control)
+{
+    // One chunk is at most as many frames as a second has samples.
+    const int64_t chunk = std::max<int64_t>(1, int64_t{reader.SampleRate()} * reader.Channels());
+    int64_t done = 0;
+    while (done < length) {
+        if (!control.keepGoing())
+            break;
+        const int64_t remaining = length - done;
+        const bool fadeInHere = fades.hasFadeIn() && done == 0;
+        const bool fadeOutHere = fades.hasFadeOut() && fades.fadeOutFrames >= remaining;
+        int64_t ask = std::min(chunk, remaining);
+        if (fadeInHere)
+            ask = std::min(fades.fadeInFrames, remaining);
+        if (fadeOutHere)
+            ask = remaining;
+
+        audio::SampleBlock block = reader.ReadFrames(ask);
+        // Count what the block really holds: a short read near the end of a
+        // source must not make the piece look longer than it is.
+        const int64_t frames = std::min(block.frameCount(), remaining);
+        if (frames < 1)
+            break;
+        if (frames < block.frameCount())
+            block.samples().resize(static_cast<size_t>(frames * block.channels()));
+        if (fadeInHere)
+            transform.Fade(block, 0.0f, 100.0f);
+        if (fadeOutHere)
+            transform.Fade(block, 100.0f, 0.0f);
+        done += frames;
+        control.showProgress(progressOf(done, length));
+        writer.WriteFrames(block);
+    }
+    return done;
+}
+
+void copyJoinStretch(audio::IAudioFile2& reader, audio::IAudioFile2& writer,
+                     audio::IAudioTransform2& transform, const JoinStretch& stretch,
+                     const Fades& fades, JoinProgress& progress, JobControl& control)
+{
+    const int outputRate = stretch.outputRate;
+    const int64_t chunk = std::max<int64_t>(1, int64_t{outputRate} * reader.Channels());
+    const bool bounded = stretch.sourceFrames >= 0;
+    int64_t position = 0; // source frames taken from this stretch
+    for (;;) {
+        if (!control.keepGoing())
+            break;
+        if (bounded && position >= stretch.sourceFrames)
+            break;
+        // Limits in source frames; none for a whole source (its end stops it).
+        const int64_t remaining = bounded ? stretch.sourceFrames - position : INT64_MAX;
+        const int64_t left = progress.total - progress.done;
+        const bool fadeInHere = fades.hasFadeIn() && progress.done == 0;
+        const bool fadeOutHere =
+            fades.hasFadeOut() && (progress.fadeOutSpan > 0 || fades.fadeOutFrames >= left);
+        int64_t ask =
+            bounded ? std::min(chunk, atRate(remaining, stretch.sourceRate, outputRate)) : chunk;
+        if (fadeInHere)
+            ask = atRate(std::min(fades.fadeInFrames, remaining), stretch.sourceRate, outputRate);
+        if (fadeOutHere && left > 0)
+            ask = atRate(std::min(left, remaining), stretch.sourceRate, outputRate);
+        if (ask < 1)
+            break;
+
+        audio::SampleBlock block = reader.ReadFrames(ask);
+        const int64_t frames = block.frameCount();
+        if (frames < 1)
+            break;
+        const int64_t consumed = atRate(frames, outputRate, stretch.sourceRate);
+        if (fadeInHere)
+            transform.Fade(block, 0.0f, 100.0f);
+        if (fadeOutHere) {
+            // The ramp runs over everything left when it began, across stretches
+            // and sources, so that it is one fade however the output is cut.
+            if (progress.fadeOutSpan == 0)
+                progress.fadeOutSpan = std::max<int64_t>(left, 1);
+            const double span = static_cast<double>(progress.fadeOutSpan);
+            const double before = static_cast<double>(std::max<int64_t>(left, 0));
+            const double after = static_cast<double>(std::max<int64_t>(left - consumed, 0));
+            transform.Fade(block, static_cast<float>(100.0 * before / span),
+                           static_cast<float>(100.0 * after / span));
+        }
+        progress.done = std::min(progress.done + consumed, progress.total);
+        control.showProgress(progressOf(progress.done, progress.total));
+        writer.WriteFrames(block);
+        position += consumed;
+    }
+}
+
+} // namespace brisklet::engine

@@ -1,0 +1,67 @@
+#pragma once
+// The loops that move sample blocks from a reader to a writer, with the fades
+// and the progress of the split and join jobs. Lengths and positions in frames.
+
+#include "audio/audiofile.h"
+#include "audio/transform.h"
+
+#include <cstdint>
+
+namespace brisklet::engine {
+
+// What a running job asks of its surroundings once per chunk.
+class JobControl {
+public:
+    virtual ~JobControl() = default;
+    // Lets pending events run; false once the job has been stopped.
+    virtual bool keepGoing() = 0;
+    // Shows progress q, hundredths of a percent (0-10000).
+    virtual void showProgress(int q) = 0;
+};
+
+// Fade lengths in frames of the source; 0 or below means no fade (a source
+// shorter than one second scales its fades to -1).
+struct Fades {
+    bool fadeIn = false;
+    int64_t fadeInFrames = 0;
+    bool fadeOut = false;
+    int64_t fadeOutFrames = 0;
+
+    bool hasFadeIn() const { return fadeIn && fadeInFrames > 0; }
+    bool hasFadeOut() const { return fadeOut && fadeOutFrames > 0; }
+};
+
+// Copies one split piece: `length` frames from the reader's position (the
+// caller has seeked to the piece's start). The first chunk holds the fade-in,
+// the last chunk the fade-out; neither reaches past the piece. Returns the
+// frames written: `length` unless the source ended early or the job stopped.
+int64_t copyPiece(audio::IAudioFile2& reader, audio::IAudioFile2& writer,
+                  audio::IAudioTransform2& transform, int64_t length, const Fades& fades,
+                  JobControl& control);
+
+// Progress of a join over all its sources, in frames of the sources.
+struct JoinProgress {
+    int64_t total = 0;
+    int64_t done = 0;
+    // Frames that were left when the fade-out began (0 before that): the fade
+    // runs from full level there to silence at the end of the output.
+    int64_t fadeOutSpan = 0;
+};
+
+// One stretch of a source that a join takes: `sourceFrames` frames of the
+// source from the reader's position, or all up to the source's end when
+// negative. The reader delivers blocks at `outputRate` (its block format) while
+// the source runs at `sourceRate`; counts are turned into source frames.
+struct JoinStretch {
+    int64_t sourceFrames = -1;
+    int sourceRate = 0;
+    int outputRate = 0;
+};
+
+// Copies one stretch into the join's output. The fade-in covers the first
+// chunk of the whole output; the fade-out the end of the whole output.
+void copyJoinStretch(audio::IAudioFile2& reader, audio::IAudioFile2& writer,
+                     audio::IAudioTransform2& transform, const JoinStretch& stretch,
+                     const Fades& fades, JoinProgress& progress, JobControl& control);
+
+} // namespace brisklet::engine

@@ -1,0 +1,99 @@
+#include "engine/jobrun.h"
+
+#include "audio/units.h"
+#include "engine/progress.h"
+
+namespace brisklet::engine {
+
+JobRun::JobRun(JobModel& model, JobParts& parts) : m_model(model), m_parts(parts)
+{
+    state().converting = true;
+}
+
+bool JobRun::keepGoing()
+{
+    m_model.view().pumpEvents();
+    return state().converting;
+}
+
+void JobRun::showProgress(int q)
+{
+    JobView& view = m_model.view();
+    view.setPercentText(percentText(q));
+    if (std::optional<int> pixels = progressBarPixels(q, state().skinFlag))
+        view.setProgressWidth(*pixels);
+}
+
+int JobRun::trimSegmentList(int entry)
+{
+    int rows = static_cast<int>(m_model.segmentRows().size());
+    if (rows == 1)
+        m_model.setSegmentStatus(0, segmentstatus::OK);
+    else if (rows > 1)
+        m_model.removeSegmentRow(rows - 1);
+    rows = static_cast<int>(m_model.segmentRows().size());
+    if (entry >= 0 && entry < static_cast<int>(entries().size())) {
+        listrecord& record = entries()[entry];
+        m_trimmedCounts.emplace_back(entry, record.segmentCount);
+        // Never more pieces than the entry has segments.
+        record.segmentCount = std::min(rows, record.segmentCount);
+    }
+    return rows;
+}
+
+void JobRun::selectSource(int row, bool rebuild)
+{
+    m_model.view().selectSourceRow(row);
+    state().selectedFileIndex = row;
+    if (rebuild)
+        m_model.buildSegmentList();
+    m_model.view().focusSourceList();
+}
+
+int64_t JobRun::recordedFrames(int64_t seconds, const listrecord& entry)
+{
+    return scaled(seconds, entry.totalFrames, entry.durationSeconds);
+}
+
+Fades JobRun::fadesFor(const listrecord& entry) const
+{
+    const MainState& s = m_model.state();
+    return {s.fadeIn, recordedFrames(s.fadeInSeconds, entry), s.fadeOut,
+            recordedFrames(s.fadeOutSeconds, entry)};
+}
+
+void JobRun::finish()
+{
+    m_model.view().setPercentText({});
+    m_model.view().setProgressWidth(0);
+    // Latest first, so an entry trimmed twice ends with its first value.
+    for (auto it = m_trimmedCounts.rbegin(); it != m_trimmedCounts.rend(); ++it) {
+        if (it->first < static_cast<int>(entries().size()))
+            entries()[it->first].segmentCount = it->second;
+    }
+    m_trimmedCounts.clear();
+}
+
+void closeIfOpen(audio::IAudioFile2& file)
+{
+    if (file.IsOpen())
+        file.Close();
+}
+
+void JobRun::abandon() noexcept
+{
+    for (audio::IAudioFile2* file : {&reader(), &m_parts.writer}) {
+        try {
+            closeIfOpen(*file);
+        } catch (const std::exception&) {
+            // The job already failed; its first error is the one to show.
+        }
+    }
+    state().converting = false;
+    try {
+        finish();
+    } catch (const std::exception&) {
+    }
+}
+
+} // namespace brisklet::engine

@@ -1,0 +1,28 @@
+#pragma once
+// One source list entry, at the index of its row in the source list.
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace brisklet::engine {
+
+struct listrecord {
+    int32_t segmentCount = 1; // number of segments; begins and ends hold this many
+    std::string path;         // full path of the source
+    // Segment i runs from begins[i] to ends[i], whole seconds from the start of
+    // the file. In Custom and Unification the last segment is the open one.
+    std::vector<int32_t> begins;
+    std::vector<int32_t> ends;
+    int32_t durationSeconds = 0; // DurationMs div 1000
+    int32_t barMax = 0;          // Max of the position bar while this file is selected
+    int64_t totalFrames = 0;     // exact frame count of the source
+
+    // What the source list shows: the caption (file name or tag title, also
+    // the base of the output names), the duration as time text and the size.
+    std::string caption;
+    std::string timeText;
+    std::string sizeText;
+};
+
+} // namespace brisklet::engine

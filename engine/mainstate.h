@@ -1,0 +1,45 @@
+#pragma once
+// The main window's window-wide state: flags, indexes and the mirrors of the
+// nine general settings. One instance, owned by the main window's job model.
+
+#include <cstdint>
+#include <string>
+
+namespace brisklet::engine {
+
+// FunctionChoice values: where the segments of a job come from.
+enum class Mode { Custom = 0, ByTime = 1, ByCount = 2, Unification = 3 };
+
+struct MainState {
+    bool converting = false;         // a split or join runs
+    bool segmentListFocused = false; // the last click went to the segment list
+    bool previewPlaying = false;
+    bool positionDragging = false; // the mouse button is held on the position bar
+
+    int selectedFileIndex = 0;
+    int selectedSegmentIndex = 0;
+    int previewFileIndex = 0;
+    int previewSegmentIndex = 0;
+    int64_t previewStartSample = 0; // frames added to the player's played count
+    int barPosition = 0;            // last position read from or written to the bar
+
+    // Mirrors of the general settings, loaded at start and saved on close.
+    int FunctionChoice = 0;
+    std::string OutputDirectory; // always ends in "/"
+    int splitSeconds = 60;
+    int splitCount = 6;
+    bool fadeIn = false;
+    bool fadeOut = false;
+    int fadeInSeconds = 5;
+    int fadeOutSeconds = 5;
+    bool skinFlag = false;
+
+    Mode mode() const { return static_cast<Mode>(FunctionChoice); }
+    bool segmentsEditable() const
+    {
+        return FunctionChoice == static_cast<int>(Mode::Custom) ||
+               FunctionChoice == static_cast<int>(Mode::Unification);
+    }
+};
+
+} // namespace brisklet::engine

@@ -1,0 +1,22 @@
+#include "engine/progress.h"
+
+#include "audio/units.h"
+
+namespace brisklet::engine {
+
+std::string percentText(int q)
+{
+    return std::to_string(q / 100) + "%";
+}
+
+std::optional<int> progressBarPixels(int p, bool skinFlag)
+{
+    if (p == 10000)
+        p = 0;
+    int64_t width = scaled(p, progressBarWidth, 10000);
+    if (!skinFlag && width > progressBarWidth)
+        return std::nullopt;
+    return static_cast<int>(width < 0 ? 0 : width);
+}
+
+} // namespace brisklet::engine

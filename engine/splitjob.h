@@ -1,0 +1,21 @@
+#pragma once
+// The split job: cuts the pieces of every source in the source list, in the
+// mode of `FunctionChoice`, each into a file of its own in `OutputDirectory`.
+// Runs on the caller's thread and keeps the window alive through the view.
+
+#include "engine/jobrun.h"
+
+#include <string>
+#include <vector>
+
+namespace brisklet::engine {
+
+// Runs the split for output format `outputFormat` (0 MP3, 1 WAV, 2 WMA, 3 OGG).
+// Does nothing while `converting` is set, for an empty source list or an
+// unknown mode. Returns the outputs written, in order; a piece cut short by
+// Stop is among them. An error ends the job cleanly (reader and writer closed,
+// `converting` cleared, progress emptied, segment counts given back) and is
+// then rethrown for the caller to show once.
+std::vector<std::string> runSplit(JobModel& model, JobParts& parts, int outputFormat);
+
+} // namespace brisklet::engine

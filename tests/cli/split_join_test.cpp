@@ -1,0 +1,150 @@
+// brisklet-cli split and join, run as a separate program on generated files.
+#include "testsupport.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <sstream>
+
+using namespace brisklet::test;
+
+namespace {
+
+const char* wav8kMono = "[wav]\nmode=2\nfrequency=0\nchannel=0\nbit=1\n";
+
+std::string cli()
+{
+    const char* build = std::getenv("BRISKLET_BUILD_DIR");
+    return shellQuote(std::string(build ? build : ".") + "/cli/brisklet-cli");
+}
+
+struct CliFixture : ::testing::Test {
+    TempDir dir;
+    std::string settings = dir.file("Brisklet.ini");
+    std::string out = dir.file("out");
+
+    void SetUp() override { writeFileBytes(settings, wav8kMono); }
+
+    std::string tone(const std::string& name, int64_t seconds)
+    {
+        std::string path = dir.file(name);
+        writeToneWav(path, seconds * 8000, 8000, 1);
+        return path;
+    }
+
+    // Runs brisklet-cli with stdout captured alone (stderr to a file).
+    CommandResult run(const std::string& arguments)
+    {
+        return runCommand("(" + cli() + " " + arguments + " --settings " + shellQuote(settings) +
+                          " 2>" + shellQuote(dir.file("stderr")) + ")");
+    }
+    std::string errors() { return readFileBytes(dir.file("stderr")); }
+};
+
+std::vector<std::string> lines(const std::string& text)
+{
+    std::vector<std::string> out;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        out.push_back(line);
+    return out;
+}
+
+int64_t frames(const std::string& path)
+{
+    return static_cast<int64_t>(readPcmFile(path).size());
+}
+
+} // namespace
+
+TEST_F(CliFixture, SplitByTimePrintsEachOutput)
+{
+    std::string source = tone("song.wav", 125);
+    CommandResult r = run("split --mode time --seconds 00:01:00 --format wav --out " +
+                          shellQuote(out) + " " + shellQuote(source));
+    ASSERT_EQ(r.exitCode, 0) << errors();
+    std::vector<std::string> outputs = lines(r.output);
+    ASSERT_EQ(outputs, (std::vector<std::string>{out + "/song_1.wav", out + "/song_2.wav",
+                                                 out + "/song_3.wav"}));
+    EXPECT_EQ(frames(outputs[0]), 60 * 8000);
+    EXPECT_EQ(frames(outputs[2]), 5 * 8000);
+}
+
+TEST_F(CliFixture, CustomSegmentsApplyToEveryFile)
+{
+    std::string a = tone("a.wav", 10);
+    std::string b = tone("b.wav", 8);
+    CommandResult r = run("split --segment 1-3 --segment 00:00:05-00:00:06 --format wav --out " +
+                          shellQuote(out) + " " + shellQuote(a) + " " + shellQuote(b));
+    ASSERT_EQ(r.exitCode, 0) << errors();
+    ASSERT_EQ(lines(r.output).size(), 4u);
+    EXPECT_EQ(frames(out + "/a_1.wav"), 2 * 8000);
+    EXPECT_EQ(frames(out + "/b_2.wav"), 1 * 8000);
+}
+
+TEST_F(CliFixture, JoinAppendsTheExtensionAndNeverReplacesAFile)
+{
+    std::string a = tone("a.wav", 2);
+    std::string b = tone("b.wav", 3);
+    std::string name = dir.file("mix");
+    CommandResult r = run("join --mode time --format wav --output " + shellQuote(name) + " " +
+                          shellQuote(a) + " " + shellQuote(b));
+    ASSERT_EQ(r.exitCode, 0) << errors();
+    EXPECT_EQ(lines(r.output), std::vector<std::string>{name + ".wav"});
+    std::vector<float> joined = readPcmFile(name + ".wav");
+    std::vector<float> expected = readPcmFile(a);
+    std::vector<float> second = readPcmFile(b);
+    expected.insert(expected.end(), second.begin(), second.end());
+    EXPECT_TRUE(joined == expected);
+
+    uint64_t before = fileChecksum(name + ".wav");
+    r = run("join --format wav --output " + shellQuote(name) + " " + shellQuote(a));
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(errors().find("not replaced"), std::string::npos) << errors();
+    EXPECT_EQ(fileChecksum(name + ".wav"), before);
+}
+
+TEST_F(CliFixture, BadOptionsAreUsageErrors)
+{
+    std::string a = tone("a.wav", 2);
+    EXPECT_EQ(run("split --out " + shellQuote(out) + " --segment 5-3 " + shellQuote(a)).exitCode,
+              2);
+    EXPECT_NE(errors().find("Start-time must not be larger than end-time."), std::string::npos);
+    EXPECT_EQ(run("split --out " + shellQuote(out) + " --mode sideways " + shellQuote(a)).exitCode,
+              2);
+    EXPECT_EQ(run("split " + shellQuote(a)).exitCode, 2); // no --out
+    EXPECT_EQ(run("join " + shellQuote(a)).exitCode, 2);  // no --output
+}
+
+TEST_F(CliFixture, AnUnreadableSourceIsNamedAndSkipped)
+{
+    std::string a = tone("a.wav", 2);
+    std::string junk = dir.file("junk.mp3");
+    writeFileBytes(junk, "not audio at all");
+    CommandResult r = run("split --format wav --out " + shellQuote(out) + " " + shellQuote(junk) +
+                          " " + shellQuote(a));
+    EXPECT_EQ(r.exitCode, 0);
+    EXPECT_NE(errors().find("junk.mp3"), std::string::npos) << errors();
+    EXPECT_EQ(lines(r.output), std::vector<std::string>{out + "/a_1.wav"});
+}
+
+TEST_F(CliFixture, InterruptStopsLikeStopAndKeepsThePartialPiece)
+{
+    // MP3 at 44.1 kHz from an 8 kHz source: slow enough to be interrupted.
+    writeFileBytes(settings, "");
+    std::string source = tone("long.wav", 600);
+    std::string listing = dir.file("stdout");
+    CommandResult r =
+        runCommand("(" + cli() + " split --mode time --seconds 300 --format mp3 --settings " +
+                   shellQuote(settings) + " --out " + shellQuote(out) + " " + shellQuote(source) +
+                   " >" + shellQuote(listing) +
+                   " 2>/dev/null & pid=$!; sleep 1; kill -INT $pid; wait $pid; echo $?)");
+    EXPECT_EQ(lines(r.output).back(), "130");
+    std::vector<std::string> outputs = lines(readFileBytes(listing));
+    ASSERT_EQ(outputs, std::vector<std::string>{out + "/long_1.mp3"});
+    int64_t decoded = decodeWithFfmpeg(outputs[0]).frames();
+    EXPECT_GT(decoded, 0);
+    EXPECT_LT(decoded, 300 * 44100);
+    EXPECT_FALSE(std::filesystem::exists(out + "/long_2.mp3"));
+}

@@ -1,0 +1,219 @@
+// The join job through the real component: whole sources, segments, mixed
+// rates, fades over the whole output, naming, replacing, Stop and errors.
+#include "jobfixture.h"
+
+#include <cmath>
+#include <filesystem>
+
+using namespace brisklet;
+using namespace brisklet::test;
+using engine::Mode;
+
+namespace {
+
+const char* wav44kMono = "[wav]\nmode=2\nfrequency=7\nchannel=0\nbit=1\n";
+
+struct JoinFixture : JobFixture {
+    using JobFixture::JobFixture;
+    RecordingDialogs dialogs;
+    int format = 1; // the format list's position: WAV
+
+    std::string join(const std::string& name = "joined", int filterIndex = 2)
+    {
+        dialogs.answer = engine::SaveChoice{outFile(name), filterIndex};
+        return engine::runJoin(model, parts, dialogs, format);
+    }
+};
+
+} // namespace
+
+TEST(JoinJob, PiecesOfASplitJoinBackIntoTheSource)
+{
+    JobFixture splitter;
+    std::string source = splitter.addTone("src.wav", 25, 8000, 1, 1232); // 25.154 s
+    splitter.state().FunctionChoice = static_cast<int>(Mode::ByTime);
+    splitter.state().splitSeconds = 7;
+    std::vector<std::string> pieces = splitter.split();
+    ASSERT_EQ(pieces.size(), 4u);
+
+    JoinFixture f;
+    for (const std::string& piece : pieces)
+        f.addSource(piece);
+    f.state().FunctionChoice = static_cast<int>(Mode::ByTime);
+    std::string output = f.join();
+
+    EXPECT_EQ(output, f.outFile("joined.wav"));
+    std::vector<int> whole = pcm16(source);
+    whole.resize(25 * 8000); // a split never writes the part second at the end
+    EXPECT_TRUE(pcm16(output) == whole);
+    EXPECT_EQ(f.dialogs.openedFolders, std::vector<std::string>{f.outDir});
+    EXPECT_FALSE(f.state().converting);
+    EXPECT_EQ(f.view.percentText(), "");
+    EXPECT_EQ(f.view.segmentRows().at(0).status, "Finish");
+}
+
+TEST(JoinJob, SecondSourceAtHalfTheRateIsConvertedAndCountedHalved)
+{
+    JoinFixture f(wav44kMono);
+    f.addTone("first.wav", 2, 44100, 1);
+    f.addTone("second.wav", 2, 22050, 1);
+    f.state().FunctionChoice = static_cast<int>(Mode::ByCount);
+
+    std::string output = f.join();
+
+    int rate = 0;
+    std::vector<float> s = readPcmFile(output, &rate);
+    EXPECT_EQ(rate, 44100);
+    EXPECT_NEAR(static_cast<double>(s.size()), 4 * 44100.0, 64);
+    // The progress of the second source counts its own frames: it ends at 100 %.
+    EXPECT_NE(std::find(f.view.percentTexts.begin(), f.view.percentTexts.end(), "100%"),
+              f.view.percentTexts.end());
+    EXPECT_GT(rms(s, 3 * 44100, 22050), 0.3); // the second source is audible at its level
+}
+
+TEST(JoinJob, NameGetsTheExtensionAppendedAndTheDialogSetsTheFormat)
+{
+    JoinFixture f;
+    f.addTone("n.wav", 1);
+    f.format = 0;
+    EXPECT_EQ(f.join("mix.wav", 2), f.outFile("mix.wav.wav"));
+    EXPECT_EQ(f.format, 1);
+    EXPECT_EQ(f.dialogs.askedFilters, std::vector<int>{1});
+    EXPECT_EQ(f.join("mix", 2), f.outFile("mix.wav"));
+    EXPECT_TRUE(f.dialogs.replaceQuestions.empty());
+}
+
+TEST(JoinJob, AnExistingFileIsReplacedOnlyWhenTheUserSaysSo)
+{
+    JoinFixture f;
+    f.addTone("r.wav", 1);
+    writeFileBytes(f.outFile("mix.wav"), "old");
+
+    f.dialogs.replaceAnswer = false;
+    EXPECT_EQ(f.join("mix"), "");
+    EXPECT_EQ(f.dialogs.replaceQuestions, std::vector<std::string>{f.outFile("mix.wav")});
+    EXPECT_EQ(readFileBytes(f.outFile("mix.wav")), "old");
+    EXPECT_TRUE(f.dialogs.openedFolders.empty());
+    EXPECT_FALSE(f.state().converting);
+
+    f.dialogs.replaceAnswer = true;
+    EXPECT_EQ(f.join("mix"), f.outFile("mix.wav"));
+    EXPECT_EQ(readPcmFile(f.outFile("mix.wav")).size(), 8000u);
+}
+
+TEST(JoinJob, CancelAndEmptyListRunNothing)
+{
+    JoinFixture f;
+    int format = 1;
+    EXPECT_EQ(engine::runJoin(f.model, f.parts, f.dialogs, format), "");
+    EXPECT_TRUE(f.dialogs.askedFolders.empty()); // no dialog for an empty list
+    f.addTone("c.wav", 1);
+    f.dialogs.answer.reset();
+    EXPECT_EQ(engine::runJoin(f.model, f.parts, f.dialogs, format), "");
+    EXPECT_EQ(f.dialogs.askedFolders.size(), 1u);
+    EXPECT_TRUE(f.dialogs.openedFolders.empty());
+}
+
+TEST(JoinJob, CustomTakesCommittedSegmentsOrTheOnlyOne)
+{
+    JoinFixture f;
+    std::string a = f.addTone("a.wav", 10);
+    f.addTone("b.wav", 3);
+    f.commitSegment(0, 1, 3);
+    f.commitSegment(0, 5, 6);
+
+    std::string output = f.join();
+
+    std::vector<int> joined = pcm16(output);
+    ASSERT_EQ(joined.size(), (2u + 1u + 3u) * 8000u);
+    std::vector<int> source = pcm16(a);
+    EXPECT_TRUE(std::equal(joined.begin(), joined.begin() + 16000, source.begin() + 8000));
+    EXPECT_EQ(f.entry(0).segmentCount, 3);
+}
+
+TEST(JoinJob, UnificationReadsASegmentToTheEndOfAShorterSource)
+{
+    JoinFixture f;
+    f.state().FunctionChoice = static_cast<int>(Mode::Unification);
+    f.addTone("long.wav", 200);
+    f.addTone("short.wav", 150);
+    f.commitSegment(0, 100, 200);
+    f.commitSegment(0, 160, 161);
+
+    std::string output = f.join();
+
+    // 100 + 1 seconds from the first, 50 from the second (nothing past its end).
+    EXPECT_EQ(readPcmFile(output).size(), 151u * 8000u);
+}
+
+TEST(JoinJob, FadeInOnlyAtTheStartAndFadeOutOverTheEndOfTheOutput)
+{
+    JoinFixture f;
+    f.addTone("x.wav", 4);
+    f.addTone("y.wav", 4);
+    f.state().FunctionChoice = static_cast<int>(Mode::ByTime);
+    f.state().fadeIn = true;
+    f.state().fadeInSeconds = 1;
+    f.state().fadeOut = true;
+    f.state().fadeOutSeconds = 2;
+
+    std::vector<float> s = readPcmFile(f.join());
+
+    ASSERT_EQ(s.size(), 8u * 8000u);
+    EXPECT_LT(rms(s, 0, 400), 0.05);              // fading in
+    EXPECT_GT(rms(s, 8000, 8000), 0.3);           // full level after the first second
+    EXPECT_GT(rms(s, 4 * 8000, 2000), 0.3);       // the second source does not fade in
+    EXPECT_LT(rms(s, 8 * 8000 - 200, 200), 0.02); // silent at the very end
+    EXPECT_LT(rms(s, 7 * 8000, 8000), rms(s, 6 * 8000, 8000));
+}
+
+TEST(JoinJob, ASourceShorterThanASecondIsJoinedWithItsFadeIgnored)
+{
+    JoinFixture f;
+    std::string tiny = f.dir.file("tiny.wav");
+    writeToneWav(tiny, 4000, 8000, 1);
+    ASSERT_EQ(f.model.addSource(tiny, engine::AddOrigin::Folder), "");
+    f.model.finishAdding();
+    f.addTone("after.wav", 1);
+    f.state().FunctionChoice = static_cast<int>(Mode::ByTime);
+    f.state().fadeIn = true;
+
+    std::vector<float> s = readPcmFile(f.join());
+
+    EXPECT_EQ(s.size(), 12000u);
+}
+
+TEST(JoinJob, StopClosesTheOutputWithWhatWasWrittenAndOpensTheFolder)
+{
+    JoinFixture f;
+    f.addTone("s1.wav", 10);
+    f.addTone("s2.wav", 10);
+    f.state().FunctionChoice = static_cast<int>(Mode::ByTime);
+    f.view.onPump = [&](int pump) {
+        if (pump == 4)
+            f.model.stopJob();
+    };
+
+    std::string output = f.join();
+
+    EXPECT_EQ(readPcmFile(output).size(), 2u * 8000u);
+    EXPECT_EQ(f.dialogs.openedFolders.size(), 1u);
+    EXPECT_FALSE(f.state().converting);
+    EXPECT_FALSE(f.writer->IsOpen());
+}
+
+TEST(JoinJob, AnErrorEndsTheJoinCleanlyWithoutOpeningTheFolder)
+{
+    JoinFixture f;
+    f.addTone("fine.wav", 2);
+    std::string gone = f.addTone("gone.wav", 2);
+    std::filesystem::remove(gone);
+
+    EXPECT_THROW(f.join(), audio::AudioError);
+
+    EXPECT_FALSE(f.state().converting);
+    EXPECT_FALSE(f.reader->IsOpen());
+    EXPECT_FALSE(f.writer->IsOpen());
+    EXPECT_EQ(f.view.percentText(), "");
+    EXPECT_TRUE(f.dialogs.openedFolders.empty());
+}
