@@ -1,9 +1,7 @@
-// Program entry. Until the main window lands, points the user at the
-// command-line front end.
-#include <cstdio>
+// Brisklet's entry: everything happens in runProgram.
+#include "app/program.h"
 
-int main()
+int main(int argc, char** argv)
 {
-    std::puts("Brisklet V1.01: the main window is not built yet; use brisklet-cli --help.");
-    return 0;
+    return brisklet::app::runProgram(argc, argv);
 }

@@ -14,7 +14,8 @@ int main(int argc, char** argv)
     setenv("BRISKLET_SOURCE_DIR", BRISKLET_SOURCE_DIR_DEFAULT, 0);
     QTemporaryDir home;
     setenv("HOME", home.path().toLocal8Bit().constData(), 1);
-    setenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/.config")).toLocal8Bit().constData(), 1);
+    setenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/.config")).toLocal8Bit().constData(),
+           1);
     QCoreApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

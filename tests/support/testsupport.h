@@ -51,7 +51,10 @@ struct DecodedAudio {
     int sampleRate = 0;
     int channels = 0;
     std::vector<float> samples; // interleaved
-    int64_t frames() const { return channels ? static_cast<int64_t>(samples.size()) / channels : 0; }
+    int64_t frames() const
+    {
+        return channels ? static_cast<int64_t>(samples.size()) / channels : 0;
+    }
 };
 // Decodes with the ffmpeg program (an independent decoder) at the file's own
 // rate and channel count.

@@ -39,7 +39,8 @@ std::vector<float> makeSignal(int64_t frames, int sampleRate, int channels, doub
         for (int c = 0; c < channels; ++c) {
             noise = noise * 1664525u + 1013904223u;
             double n = (static_cast<double>(noise >> 8) / (1 << 24) - 0.5) * 0.02;
-            double v = 0.5 * std::sin(2.0 * M_PI * hz * (c + 1) * static_cast<double>(f) / sampleRate);
+            double v =
+                0.5 * std::sin(2.0 * M_PI * hz * (c + 1) * static_cast<double>(f) / sampleRate);
             out[static_cast<size_t>(f * channels + c)] = static_cast<float>(v + n);
         }
     }
@@ -74,7 +75,8 @@ void writePcmFile(const std::string& path, const std::vector<float>& samples, in
     sf_command(f, SFC_SET_NORM_FLOAT, nullptr, SF_FALSE);
     std::vector<float> scaledSamples(samples.size());
     for (size_t i = 0; i < samples.size(); ++i)
-        scaledSamples[i] = std::round(std::fmax(-32768.0f, std::fmin(32767.0f, samples[i] * 32768.0f)));
+        scaledSamples[i] =
+            std::round(std::fmax(-32768.0f, std::fmin(32767.0f, samples[i] * 32768.0f)));
     sf_write_float(f, scaledSamples.data(), static_cast<sf_count_t>(scaledSamples.size()));
     sf_close(f);
 }

@@ -59,7 +59,8 @@ DecodedAudio decodeWithFfmpeg(const std::string& path)
     std::array<float, 4096> buffer;
     size_t n;
     while ((n = fread(buffer.data(), sizeof(float), buffer.size(), pipe)) > 0)
-        audio.samples.insert(audio.samples.end(), buffer.begin(), buffer.begin() + static_cast<long>(n));
+        audio.samples.insert(audio.samples.end(), buffer.begin(),
+                             buffer.begin() + static_cast<long>(n));
     pclose(pipe);
     return audio;
 }

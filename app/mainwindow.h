@@ -1,0 +1,188 @@
+#pragma once
+// The main window Tfm_main: the skinned face, the source and segment lists,
+// the window-wide state (in its job model) and the dispatch of every command.
+
+#include "app/userdialogs.h"
+#include "audio/audiofile.h"
+#include "engine/jobmodel.h"
+#include "settings/profilefile.h"
+#include "skin/skin.h"
+
+#include <QComboBox>
+#include <QMenu>
+#include <QPlainTextEdit>
+#include <QTreeWidget>
+#include <QWidget>
+
+#include <functional>
+#include <memory>
+
+namespace brisklet::settings::dialog {
+class Tfm_dir;
+}
+
+namespace brisklet::app {
+
+class Tfm_about;
+
+// The program's title; also what keeps a second instance from starting.
+inline const QString applicationTitle = QStringLiteral("Brisklet V1.01");
+inline const QString homePageUrl = QStringLiteral("https://brisklet.github.io/");
+inline const QString sourceFileFilter =
+    QStringLiteral("All Supported Files (*.mp3 *.wav *.wma *.ogg *.mp2);;MP3 Files (*.mp3 *.mp2);;"
+                   "WMA Files (*.wma);;OGG Files (*.ogg);;WAV File (*.wav)");
+
+struct MainWindowSetup {
+    // The settings file: the bare name lives in the user's configuration folder.
+    std::string settingsPath = settings::ProfileFile::programFileName;
+    // Where the skin file and the manual are; empty: the program's folder.
+    QString programFolder;
+    // Answers the dialogs; null: the real ones. Not owned.
+    UserDialogs* dialogs = nullptr;
+    // Asks for a source folder instead of the folder chooser (tests).
+    std::function<QString()> chooseSourceFolder;
+};
+
+class Tfm_main : public QWidget, public engine::JobView {
+    Q_OBJECT
+public:
+    explicit Tfm_main(MainWindowSetup setup = {});
+    ~Tfm_main() override;
+
+    engine::JobModel& model() { return *m_model; }
+    engine::MainState& state() { return m_model->state(); }
+    settings::ProfileFile& profile() { return m_profile; }
+    skin::Skin& Skin1() { return *m_skin; }
+    QTreeWidget* lv() const { return m_lv; }
+    QTreeWidget* lv_time() const { return m_lvTime; }
+    QPlainTextEdit* sm() const { return m_hint; }
+    QComboBox* cb_format() const { return m_format; }
+    QMenu* p_file() const { return m_pFile; }
+    QMenu* p_action() const { return m_pAction; }
+    QMenu* p_help() const { return m_pHelp; }
+    QMenu* p_lv() const { return m_pLv; }
+    settings::dialog::Tfm_dir* folderChooser() const { return m_dir; }
+    Tfm_about* about() const { return m_about; }
+    // The skin's named object, or null when the skin lacks it.
+    skin::SkinObject* skinObject(const QString& name) const;
+    // False when the skin could not be set up (its message was shown).
+    bool skinReady() const { return m_skinReady; }
+    QString programFolder() const { return m_programFolder; }
+
+    // A click on a skin object: the command of that exact name.
+    void Skin1Click(const QString& name);
+    // The menu item with that caption, or null.
+    QAction* menuItem(QMenu* menu, const QString& caption) const;
+
+    // engine::JobView
+    void appendSourceRow(const engine::listrecord& entry) override;
+    void setSourceRow(int row, const engine::listrecord& entry) override;
+    void removeSourceRow(int row) override;
+    void clearSourceRows() override;
+    int selectedSourceRow() const override;
+    void selectSourceRow(int row) override;
+    void focusSourceList() override;
+    void showSegmentRows(const std::vector<engine::SegmentRow>& rows) override;
+    void appendSegmentRow(const engine::SegmentRow& row) override;
+    void setSegmentRow(int row, const engine::SegmentRow& content) override;
+    void removeSegmentRow(int row) override;
+    int selectedSegmentRow() const override;
+    void selectSegmentRow(int row) override;
+    engine::BarValues positionBar() const override;
+    void setPositionBarRange(int max, int pageSize) override;
+    void setBarPosition(int position) override;
+    void setTimeCaption(const std::string& text) override;
+    void setTotalTime(const std::string& text) override;
+    void setPathText(const std::string& text) override;
+    void setPercentText(const std::string& text) override;
+    void setProgressWidth(int pixels) override;
+    void showHint(bool shown) override;
+    void pumpEvents() override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+private:
+    // Set-up when first shown.
+    void FormShow();
+    void setUpSkin();
+    void createLists();
+    void createMenus();
+
+    // Commands.
+    void runCommand(const std::function<void()>& command);
+    void popupMenu(QMenu* menu, int dx, int dy);
+    void addFiles();
+    void addFolder();
+    void addFolderContents(const QString& folder);
+    void removeCommand();
+    void clearCommand();
+    void playCommand();
+    bool splitCommand();
+    void joinCommand();
+    void stopCommand();
+    void inform(const std::string& message);
+    void openOutputFolder();
+    void openHelpFile();
+    void showAbout();
+    void selectionClick();
+    void segmentClick();
+    void barMouseDown(skin::SkinObject* source);
+    void barScrollTrack(skin::SkinObject* source);
+    void barMouseUp(skin::SkinObject* source);
+
+    // Operations that later parts of the program provide; each does nothing
+    // until its part is plugged in here (mainwindow_hooks.cpp).
+    void showSettingsDialog();
+    void showTagEditor();
+    void runSplitJob();
+    // The join's save dialog step: the chosen file name, or empty.
+    QString joinSaveDialogStep();
+    void runJoinJob(const QString& fileName);
+    void playSelectedFile();
+    void playSelectedSegment();
+    void stopPreview();
+    void stepBarBack();
+    void stepBarForward();
+    void previewBarReleased();
+
+    MainWindowSetup m_setup;
+    WidgetDialogs m_widgetDialogs;
+    UserDialogs* m_dialogs;
+    QString m_programFolder;
+    settings::ProfileFile m_profile;
+    std::unique_ptr<audio::IAudioFile2> m_audioFileRead;
+    std::unique_ptr<audio::IAudioFile2> m_audioFile2write;
+    std::unique_ptr<engine::JobModel> m_model;
+
+    skin::Skin* m_skin;
+    QTreeWidget* m_lv;
+    QTreeWidget* m_lvTime;
+    QPlainTextEdit* m_hint;
+    QComboBox* m_format;
+    QMenu* m_pFile;
+    QMenu* m_pAction;
+    QMenu* m_pHelp;
+    QMenu* m_pLv;
+    settings::dialog::Tfm_dir* m_dir = nullptr;
+    Tfm_about* m_about = nullptr;
+
+    // The skin's display objects; null when the skin lacks one.
+    skin::SkinObject* m_pb = nullptr;
+    skin::SkinObject* m_timecaption = nullptr;
+    skin::SkinObject* m_tataltime = nullptr;
+    skin::SkinObject* m_nm = nullptr;
+    skin::SkinObject* m_pbpos = nullptr;
+    skin::SkinObject* m_convertpb = nullptr;
+    QRect m_convertpbRect; // as set up: progress moves its right edge
+
+    bool m_shown = false;
+    bool m_skinReady = false;
+    bool m_closing = false;
+    bool m_updatingLists = false; // selections made by the program, not the user
+};
+
+} // namespace brisklet::app

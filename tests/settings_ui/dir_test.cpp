@@ -1,0 +1,115 @@
+// The folder chooser: its two purposes, Ok, Cancel, the close box and "New Folder".
+#include "settings/dialog/dir.h"
+#include "settings/profilefile.h"
+
+#include "testsupport.h"
+
+#include <QDir>
+#include <QPushButton>
+#include <QTimer>
+#include <QTreeView>
+#include <gtest/gtest.h>
+
+#include <functional>
+
+using namespace brisklet;
+using settings::dialog::DirPurpose;
+using settings::dialog::Tfm_dir;
+
+namespace {
+
+class DirTest : public ::testing::Test {
+protected:
+    // Shows the chooser and, once it runs modally, does `act` inside it.
+    QString choose(DirPurpose purpose, const std::function<void()>& act)
+    {
+        QTimer::singleShot(0, &chooser, act);
+        return chooser.choose(purpose == DirPurpose::OutputFolder
+                                  ? QStringLiteral("Output Directory")
+                                  : QStringLiteral("Add File Directory"),
+                              purpose);
+    }
+    QString folder(const char* name) const { return QString::fromStdString(dir.file(name)); }
+
+    test::TempDir dir;
+    settings::ProfileFile profile{dir.file("Brisklet.ini")};
+    QWidget mainWindow;
+    Tfm_dir chooser{profile, &mainWindow};
+};
+
+} // namespace
+
+TEST_F(DirTest, OkForTheOutputWritesTheSettingsAtOnce)
+{
+    QDir().mkpath(folder("out"));
+    QString shown;
+    QObject::connect(&chooser, &Tfm_dir::outputFolderChosen, [&](const QString& f) { shown = f; });
+    QString chosen = choose(DirPurpose::OutputFolder, [&] {
+        EXPECT_EQ(chooser.windowTitle(), QStringLiteral("Output Directory"));
+        chooser.selectFolder(folder("out"));
+        chooser.btn_ok()->click();
+    });
+    EXPECT_EQ(chosen, folder("out"));
+    EXPECT_EQ(shown, folder("out"));
+    EXPECT_EQ(profile.readText("Output", "Dir", "none"), dir.file("out"));
+}
+
+TEST_F(DirTest, OkForASourceFolderLeavesTheSettingsAlone)
+{
+    QString chosen = choose(DirPurpose::SourceFolder, [&] {
+        chooser.selectFolder(QString::fromStdString(dir.path()));
+        chooser.btn_ok()->click();
+    });
+    EXPECT_EQ(chosen, QString::fromStdString(dir.path()));
+    EXPECT_EQ(profile.readText("Output", "Dir", "none"), "none");
+    EXPECT_EQ(chooser.chosenFolder(), chosen);
+}
+
+TEST_F(DirTest, CancelAndTheCloseBoxGiveNothing)
+{
+    choose(DirPurpose::SourceFolder, [&] {
+        chooser.selectFolder(QString::fromStdString(dir.path()));
+        chooser.btn_ok()->click();
+    });
+    ASSERT_FALSE(chooser.chosenFolder().isEmpty());
+    EXPECT_TRUE(choose(DirPurpose::SourceFolder, [&] { chooser.btn_cancel()->click(); }).isEmpty());
+    EXPECT_TRUE(choose(DirPurpose::SourceFolder, [&] { chooser.close(); }).isEmpty());
+    EXPECT_TRUE(chooser.chosenFolder().isEmpty());
+}
+
+TEST_F(DirTest, NewFolderCreatesOneAndOkStillReturnsTheSelection)
+{
+    QString chosen = choose(DirPurpose::SourceFolder, [&] {
+        chooser.selectFolder(QString::fromStdString(dir.path()));
+        chooser.Button1()->click();
+        chooser.Button1()->click(); // exists now: fails silently, no numbering
+        chooser.btn_ok()->click();
+    });
+    EXPECT_EQ(chosen, QString::fromStdString(dir.path()));
+    EXPECT_TRUE(QDir(folder("New Folder")).exists());
+    EXPECT_EQ(QDir(QString::fromStdString(dir.path()))
+                  .entryList(QDir::Dirs | QDir::NoDotAndDotDot)
+                  .size(),
+              1);
+}
+
+TEST_F(DirTest, NewFolderWithoutASelectionDoesNothing)
+{
+    QString chosen = choose(DirPurpose::SourceFolder, [&] {
+        chooser.ShellTreeView1()->clearSelection();
+        chooser.Button1()->click();
+        chooser.btn_ok()->click();
+    });
+    EXPECT_TRUE(chosen.isEmpty());
+}
+
+TEST_F(DirTest, ShowsAtTheMainWindowsCornerWithTheFixedSize)
+{
+    mainWindow.move(40, 30);
+    choose(DirPurpose::SourceFolder, [&] {
+        EXPECT_EQ(chooser.pos(), mainWindow.frameGeometry().topLeft());
+        EXPECT_EQ(chooser.size(), QSize(286, 281));
+        EXPECT_FALSE(chooser.btn_ok()->isDefault());
+        chooser.btn_cancel()->click();
+    });
+}
