@@ -28,7 +28,9 @@ int64_t skipFrames(Decoder& decoder, int64_t frames)
     return skipped;
 }
 
-std::unique_ptr<Decoder> openDecoder(const std::string& path)
+namespace {
+
+std::unique_ptr<Decoder> openDecoderOfKind(const std::string& path)
 {
     switch (probeSource(path)) {
     case SourceKind::Mpeg:
@@ -47,6 +49,21 @@ std::unique_ptr<Decoder> openDecoder(const std::string& path)
         break;
     }
     throwUnsupported(path);
+}
+
+// Rates outside this range only come from damaged headers; converting one of
+// them (1 Hz to 44100 Hz) would blow a few bytes up into megabytes a frame.
+constexpr int kMinSourceRate = 1000;
+constexpr int kMaxSourceRate = 768000;
+
+} // namespace
+
+std::unique_ptr<Decoder> openDecoder(const std::string& path)
+{
+    std::unique_ptr<Decoder> decoder = openDecoderOfKind(path);
+    if (decoder->sampleRate() < kMinSourceRate || decoder->sampleRate() > kMaxSourceRate)
+        throwUnsupported(path);
+    return decoder;
 }
 
 } // namespace brisklet::audio

@@ -1,7 +1,7 @@
 // WMA (ASF) through FFmpeg. ASF time stamps are in milliseconds, too coarse for
-// sample positions, so the length is counted by one full decode at open and a
-// seek decodes forward from the nearest earlier point it knows (the current
-// position, else the start).
+// sample positions, so the length is counted at open (from the packets where
+// the codec allows, else by one full decode) and a seek decodes forward from
+// the nearest earlier point it knows (the current position, else the start).
 #include "audio/audioerror.h"
 #include "audio/decoder_backends.h"
 
@@ -68,6 +68,33 @@ public:
     int sampleRate() const { return m_codec->sample_rate; }
     int channels() const { return m_channels; }
 
+    // The number of frames a full decode gives, counted from the packets
+    // alone where the codec allows it; -1 where only a full decode can tell.
+    // Without the bit reservoir, WMA v1 and v2 carry exactly one codec frame
+    // in each packet of block_align bytes (a shorter one, cut off, is not
+    // decoded), and the decoder gives back every frame but the first. The
+    // frame length is taken from the first frame decoded.
+    int64_t countFramesByPackets()
+    {
+        if (!oneFramePerPacket())
+            return -1;
+        const int blockAlign = m_codec->block_align;
+        int64_t packets = 0;
+        int frameLength = 0;
+        while (av_read_frame(m_format.get(), m_packet.get()) >= 0) {
+            if (m_packet->stream_index == m_stream && m_packet->size >= blockAlign) {
+                ++packets;
+                if (frameLength == 0 && avcodec_send_packet(m_codec.get(), m_packet.get()) == 0 &&
+                    avcodec_receive_frame(m_codec.get(), m_frame.get()) == 0) {
+                    frameLength = m_frame->nb_samples;
+                    av_frame_unref(m_frame.get());
+                }
+            }
+            av_packet_unref(m_packet.get());
+        }
+        return frameLength > 0 ? (packets - 1) * frameLength : -1;
+    }
+
     // Appends the next decoded frames to out; false at the end of the stream
     // or at damage that cannot be read past.
     bool decodeMore(std::vector<float>& out)
@@ -88,6 +115,20 @@ public:
     }
 
 private:
+    bool oneFramePerPacket() const
+    {
+        // The codec's flags word in its setup data; bit 1 is the bit reservoir.
+        const AVCodecContext& c = *m_codec;
+        int flagsOffset = c.codec_id == AV_CODEC_ID_WMAV1   ? 2
+                          : c.codec_id == AV_CODEC_ID_WMAV2 ? 4
+                                                            : -1;
+        if (flagsOffset < 0 || c.block_align <= 0 || !c.extradata ||
+            c.extradata_size < flagsOffset + 2)
+            return false;
+        const int flags = c.extradata[flagsOffset] | (c.extradata[flagsOffset + 1] << 8);
+        return (flags & 0x0002) == 0;
+    }
+
     void openResampler(const std::string& path)
     {
         AVChannelLayout layout;
@@ -149,8 +190,11 @@ public:
     {
         static std::once_flag quiet;
         std::call_once(quiet, [] { av_log_set_level(AV_LOG_QUIET); });
-        rewind();
-        m_totalFrames = skipFrames(*this, INT64_MAX);
+        m_totalFrames = AsfStream(path).countFramesByPackets();
+        if (m_totalFrames < 0) {
+            rewind();
+            m_totalFrames = skipFrames(*this, INT64_MAX);
+        }
         rewind();
     }
 
@@ -186,6 +230,10 @@ public:
             got += take;
         }
         m_position += got;
+        // A damaged packet of full size is counted at open but not decoded:
+        // the end of the stream tells the true length.
+        if (m_ended && got < frames)
+            m_totalFrames = m_position;
         return got;
     }
 

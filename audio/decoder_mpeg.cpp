@@ -1,8 +1,10 @@
 // MP3 and MP2 through libmpg123: gapless (encoder delay and padding removed
-// where the LAME tag tells them), exact length after a full scan, and
-// sample-exact seeks with the default number of pre-decoded frames.
+// where the LAME tag tells them), exact length from the Xing/LAME header or a
+// full scan, and sample-exact seeks with the default number of pre-decoded
+// frames.
 #include "audio/audioerror.h"
 #include "audio/decoder_backends.h"
+#include "audio/sourceprobe.h"
 
 #include <memory>
 #include <mpg123.h>
@@ -40,7 +42,9 @@ public:
         // Keep the first frame's layout for the whole stream, so that a stream
         // that switches between mono and stereo still reads as one format.
         acceptFloatOutput(rate, m_channels);
-        if (mpg123_scan(m_handle.get()) != MPG123_OK)
+        // A whole stream with a Xing/LAME header tells its exact length; any
+        // other is scanned frame by frame.
+        if (!mpegStreamIsWhole(path) && mpg123_scan(m_handle.get()) != MPG123_OK)
             throwUnsupported(path);
         off_t length = mpg123_length(m_handle.get());
         if (length <= 0)
@@ -53,8 +57,10 @@ public:
 
     void seek(int64_t frame) override
     {
-        if (mpg123_seek(m_handle.get(), static_cast<off_t>(frame), SEEK_SET) < 0)
+        off_t reached = mpg123_seek(m_handle.get(), static_cast<off_t>(frame), SEEK_SET);
+        if (reached < 0)
             throw AudioError("cannot seek in " + m_path + ": " + mpg123_strerror(m_handle.get()));
+        m_position = reached;
         m_ended = false;
     }
 
@@ -73,6 +79,11 @@ public:
                 m_ended = true; // the end, or damage that cannot be read past
             idle = done == 0 ? idle + 1 : 0;
         }
+        m_position += got;
+        // Damage the header did not know of: the end of the stream tells the
+        // true length.
+        if (m_ended && m_position < m_totalFrames)
+            m_totalFrames = m_position;
         return got;
     }
 
@@ -96,6 +107,7 @@ private:
     int m_rate = 0;
     int m_channels = 0;
     int64_t m_totalFrames = 0;
+    int64_t m_position = 0; // the frame the next read starts at
     bool m_ended = false;
 };
 

@@ -4,6 +4,7 @@
 #include "audio/decoder_backends.h"
 
 #include <algorithm>
+#include <vector>
 #include <vorbis/vorbisfile.h>
 
 namespace brisklet::audio {
@@ -69,13 +70,25 @@ public:
 
 private:
     // A chained stream may change its channel count between links; every link
-    // is read as the first link's layout.
-    void interleave(float** pcm, long frames, int linkChannels, float* out) const
+    // is read as the first link's layout. Frame by frame, so that each part of
+    // the block is written once.
+    void interleave(float** pcm, long frames, int linkChannels, float* out)
     {
-        for (int c = 0; c < m_channels; ++c) {
-            const float* source = pcm[std::min(c, linkChannels - 1)];
-            for (long i = 0; i < frames; ++i)
-                out[i * m_channels + c] = source[i];
+        m_sources.resize(static_cast<size_t>(m_channels));
+        for (int c = 0; c < m_channels; ++c)
+            m_sources[static_cast<size_t>(c)] = pcm[std::min(c, linkChannels - 1)];
+        if (m_channels == 2) {
+            const float* left = m_sources[0];
+            const float* right = m_sources[1];
+            for (long i = 0; i < frames; ++i) {
+                out[2 * i] = left[i];
+                out[2 * i + 1] = right[i];
+            }
+            return;
+        }
+        for (long i = 0; i < frames; ++i) {
+            for (int c = 0; c < m_channels; ++c)
+                out[i * m_channels + c] = m_sources[static_cast<size_t>(c)][i];
         }
     }
 
@@ -85,6 +98,7 @@ private:
     int m_channels = 0;
     int64_t m_totalFrames = 0;
     bool m_ended = false;
+    std::vector<const float*> m_sources; // per output channel, for interleave()
 };
 
 } // namespace

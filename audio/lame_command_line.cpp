@@ -62,14 +62,10 @@ std::optional<int> frequency(const std::string& text, double kHzBelow)
     return static_cast<int>(*value * (*value < kHzBelow ? 1000.0 : 1.0) + 0.5);
 }
 
-std::optional<int> presetValue(const std::vector<std::string>& args, size_t& i)
+template <typename Next> std::optional<int> presetValue(std::string name, Next next)
 {
-    auto next = [&]() -> std::string { return i + 1 < args.size() ? args[++i] : std::string(); };
-    std::string name = next();
     bool fast = name == "fast";
     if (fast)
-        name = next();
-    if (name == "cbr")
         name = next();
     if (name == "medium")
         return fast ? MEDIUM_FAST : MEDIUM;
@@ -87,6 +83,22 @@ std::optional<int> presetValue(const std::vector<std::string>& args, size_t& i)
     return std::nullopt;
 }
 
+// "--preset [fast] name", "--preset kbps" (ABR) or "--preset cbr kbps".
+void preset(LameCommandLine& o, const std::vector<std::string>& args, size_t& i)
+{
+    auto next = [&]() -> std::string { return i + 1 < args.size() ? args[++i] : std::string(); };
+    std::string name = next();
+    if (name == "cbr") {
+        std::optional<int> kbps = integer(next());
+        if (kbps) {
+            o.vbr = LameCommandLine::Vbr::Off;
+            o.bitrate = *kbps;
+        }
+        return;
+    }
+    o.preset = presetValue(name, next);
+}
+
 // One "--name [value]" switch; i moves past a value it uses.
 void longSwitch(LameCommandLine& o, const std::string& name, const std::vector<std::string>& args,
                 size_t& i)
@@ -99,7 +111,7 @@ void longSwitch(LameCommandLine& o, const std::string& name, const std::vector<s
         if (o.abrBitrate)
             o.vbr = Vbr::Abr;
     } else if (name == "preset") {
-        o.preset = presetValue(args, i);
+        preset(o, args, i);
     } else if (name == "cbr") {
         o.vbr = Vbr::Off;
     } else if (name == "vbr-old") {
@@ -214,6 +226,13 @@ bool shortSwitch(LameCommandLine& o, char letter, const std::string& rest,
         break;
     case 'F':
         o.hardMinimum = true;
+        break;
+    case 'k': // keep every frequency: no filters
+        o.lowpassHz = -1;
+        o.highpassHz = -1;
+        break;
+    case 'd':
+        o.allowDiffShort = true;
         break;
     default:
         break;

@@ -20,7 +20,7 @@ struct LameCommandLine {
     std::optional<char> mode;      // -m s/j/f/d/m; -a gives 'm'
     std::optional<int> preset;     // --preset: a LAME preset_mode value
     std::optional<int> resampleHz; // --resample
-    std::optional<int> lowpassHz;  // --lowpass (-1: off)
+    std::optional<int> lowpassHz;  // --lowpass (-1: off; -k turns both off)
     std::optional<int> highpassHz; // --highpass (-1: off)
     std::optional<int> lowpassWidthHz;
     std::optional<int> highpassWidthHz;
@@ -37,7 +37,7 @@ struct LameCommandLine {
     std::optional<bool> athOnly;        // --athonly
     std::optional<bool> noAth;          // --noath
     std::optional<bool> athShort;       // --athshort
-    std::optional<bool> allowDiffShort; // --allow-diff-short
+    std::optional<bool> allowDiffShort; // --allow-diff-short, -d
 };
 
 LameCommandLine parseLameCommandLine(const std::string& text);

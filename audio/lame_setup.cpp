@@ -114,8 +114,12 @@ void applyDetailed(lame_global_flags* lame, const LameSettings& s, int channels)
     lame_set_quality(lame, s.quality);
     lame_set_bWriteVbrTag(lame, on(s.writeVbrHeader));
     lame_set_disable_reservoir(lame, !on(s.bitReservoir));
-    lame_set_allow_diff_short(lame, on(s.allowDiffBlockTypes));
-    lame_set_no_short_blocks(lame, !on(s.shortBlocks));
+    // LAME keeps one short-block setting (none, the same in both channels, or
+    // free to differ) that both setters write, so only one of them is called.
+    if (on(s.shortBlocks))
+        lame_set_allow_diff_short(lame, on(s.allowDiffBlockTypes));
+    else
+        lame_set_no_short_blocks(lame, 1);
     // De-emphasis 0-2: none, 50/15 us, CCITT J.17 (MPEG emphasis codes 0, 1, 3).
     lame_set_emphasis(lame, s.deEmphasis == 1 ? 1 : s.deEmphasis == 2 ? 3 : 0);
     lame_set_strict_ISO(lame, on(s.strictIso));
@@ -206,6 +210,11 @@ void applyCommandLine(lame_global_flags* lame, const LameCommandLine& o, int cha
         lame_set_no_short_blocks(lame, *o.shortBlocks == LameCommandLine::ShortBlocks::None);
         lame_set_force_short_blocks(lame, *o.shortBlocks == LameCommandLine::ShortBlocks::All);
     }
+    // The same setting again: differing block types only where short blocks are
+    // used as LAME decides.
+    if (o.allowDiffShort &&
+        (!o.shortBlocks || *o.shortBlocks == LameCommandLine::ShortBlocks::Normal))
+        lame_set_allow_diff_short(lame, *o.allowDiffShort);
     setIf(lame, o.crc, lame_set_error_protection);
     setIf(lame, o.strictIso, lame_set_strict_ISO);
     if (o.reservoir)
@@ -218,7 +227,6 @@ void applyCommandLine(lame_global_flags* lame, const LameCommandLine& o, int cha
     setIf(lame, o.athOnly, lame_set_ATHonly);
     setIf(lame, o.noAth, lame_set_noATH);
     setIf(lame, o.athShort, lame_set_ATHshort);
-    setIf(lame, o.allowDiffShort, lame_set_allow_diff_short);
 }
 
 int nearestLowerMpegRate(int hz)

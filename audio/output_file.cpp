@@ -7,6 +7,10 @@
 #include <filesystem>
 #include <random>
 
+#if defined(__unix__) || defined(__APPLE__)
+#include <unistd.h>
+#endif
+
 namespace fs = std::filesystem;
 
 namespace brisklet::audio {
@@ -34,37 +38,95 @@ bool isDiskFull(int error)
     return error == ENOSPC;
 }
 
+std::error_code errnoCode(int error)
+{
+    return {error ? error : EIO, std::generic_category()};
+}
+
+// Whether the data of an open file reached the disk.
+bool syncToDisk(std::FILE* file) noexcept
+{
+#if defined(__unix__) || defined(__APPLE__)
+    return ::fsync(::fileno(file)) == 0;
+#else
+    (void)file;
+    return true;
+#endif
+}
+
 } // namespace
 
-OutputFile::OutputFile(std::string targetPath) : m_target(std::move(targetPath))
+OutputFile::OutputFile(std::string targetPath) : OutputFile(std::move(targetPath), Options{})
 {
-    fs::path target(m_target);
-    if (target.filename().empty())
-        throw AudioError("cannot create " + m_target + ": " + std::strerror(EISDIR));
-    std::mt19937 random(std::random_device{}());
-    // "x": exclusive creation, so an existing file of the same name is never taken over.
-    for (int attempt = 0; attempt < 100 && !m_file; ++attempt) {
-        // Appended piece by piece: GCC 12 at -O3 warns falsely (-Wrestrict) on "." + name.
-        std::string name(1, '.');
-        name += target.filename().string();
-        name += ".brisklet-tmp-";
-        name += randomSuffix(random);
-        m_temporary = (target.parent_path() / name).string();
-        errno = 0;
-        m_file = std::fopen(m_temporary.c_str(), "w+bx");
-        if (!m_file && errno != EEXIST)
-            break;
+}
+
+OutputFile::OutputFile(std::string targetPath, Options options) : m_target(std::move(targetPath))
+{
+    std::error_code error;
+    create(options, error);
+    if (error)
+        throw AudioError("cannot create " + m_target + ": " + error.message());
+}
+
+OutputFile::OutputFile(std::string targetPath, Options options, std::error_code& error)
+    : m_target(std::move(targetPath))
+{
+    create(options, error);
+}
+
+void OutputFile::create(const Options& options, std::error_code& error) noexcept
+{
+    error.clear();
+    m_sync = options.syncBeforeRename;
+    try {
+        fs::path target(m_target);
+        if (target.filename().empty()) {
+            error = errnoCode(EISDIR);
+            fail(EISDIR);
+            return;
+        }
+        std::string start = options.temporary;
+        if (start.empty()) {
+            // Appended piece by piece: GCC 12 at -O3 warns falsely (-Wrestrict) on "." + name.
+            std::string name(1, '.');
+            name += target.filename().string();
+            name += ".brisklet-tmp-";
+            start = (target.parent_path() / name).string();
+        }
+        if (!options.randomSuffix) {
+            // A file of that name is replaced: it is ours by its name.
+            m_temporary = start;
+            errno = 0;
+            m_file = std::fopen(m_temporary.c_str(), "w+b");
+        } else {
+            std::mt19937 random(std::random_device{}());
+            // "x": exclusive creation, so an existing file of the same name is never taken over.
+            for (int attempt = 0; attempt < 100 && !m_file; ++attempt) {
+                m_temporary = start + randomSuffix(random);
+                errno = 0;
+                m_file = std::fopen(m_temporary.c_str(), "w+bx");
+                if (!m_file && errno != EEXIST)
+                    break;
+            }
+        }
+    } catch (...) { // out of memory while building the name
+        errno = ENOMEM;
     }
-    if (!m_file)
-        throw AudioError("cannot create " + m_target + ": " +
-                         std::strerror(errno ? errno : EEXIST));
+    if (!m_file) {
+        const int reason = errno ? errno : EEXIST;
+        error = errnoCode(reason);
+        fail(reason);
+        return;
+    }
+    m_created = true;
     std::setvbuf(m_file, nullptr, _IOFBF, BufferBytes);
 }
 
 OutputFile::~OutputFile()
 {
-    if (m_file) {
+    if (m_file)
         std::fclose(m_file);
+    if (m_created) {
         std::error_code ignored;
         fs::remove(m_temporary, ignored);
     }
@@ -139,32 +201,63 @@ void OutputFile::throwIfFailed() const
     throw AudioError("cannot write " + m_target + ": " + std::strerror(m_error));
 }
 
+void OutputFile::closeHandle() noexcept
+{
+    if (!m_file)
+        return;
+    errno = 0;
+    if (std::fclose(m_file) != 0)
+        fail(errno);
+    m_file = nullptr;
+}
+
 void OutputFile::commit()
 {
+    std::error_code error;
+    commit(error);
+    if (!error)
+        return;
     throwIfFailed();
-    errno = 0;
-    if (std::fflush(m_file) != 0)
-        fail(errno);
-    errno = 0;
-    int closed = std::fclose(m_file);
-    m_file = nullptr;
-    if (closed != 0)
-        fail(errno);
-    std::error_code ec;
+    throw AudioError("cannot create " + m_target + ": " + error.message());
+}
+
+void OutputFile::commit(std::error_code& error) noexcept
+{
+    error.clear();
+    if (!m_created) {
+        fail(EBADF);
+        error = errnoCode(m_error);
+        return;
+    }
+    if (m_sync && !m_file && !m_error) {
+        // Written by others through the path: open it again to reach its data.
+        m_file = std::fopen(m_temporary.c_str(), "rb");
+        if (!m_file)
+            fail(errno);
+    }
+    if (m_file && !m_error) {
+        errno = 0;
+        if (std::fflush(m_file) != 0 || (m_sync && !syncToDisk(m_file)))
+            fail(errno);
+    }
+    closeHandle();
     if (!m_error) {
         // A replaced file keeps its permissions; a new one gets the usual ones.
-        fs::file_status old = fs::status(m_target, ec);
-        if (!ec && fs::exists(old))
-            fs::permissions(m_temporary, old.permissions(), ec);
-        ec.clear();
-        fs::rename(m_temporary, m_target, ec);
-    }
-    if (m_error || ec) {
         std::error_code ignored;
-        fs::remove(m_temporary, ignored);
-        throwIfFailed();
-        throw AudioError("cannot create " + m_target + ": " + ec.message());
+        fs::file_status old = fs::status(m_target, ignored);
+        if (!ignored && fs::exists(old))
+            fs::permissions(m_temporary, old.permissions(), ignored);
+        fs::rename(m_temporary, m_target, error);
+        if (!error) {
+            m_created = false; // it is the target now
+            return;
+        }
+    } else {
+        error = errnoCode(m_error);
     }
+    std::error_code ignored;
+    fs::remove(m_temporary, ignored);
+    m_created = false;
 }
 
 } // namespace brisklet::audio

@@ -1,19 +1,36 @@
 #pragma once
-// Internal: an output written beside its target and renamed over it only when
-// complete, so an existing file is never left half-written. Every encoder
-// writes through one of these.
+// A file replaced in one step: the new content is written to a temporary file
+// beside the target and renamed over it only when complete, so an existing file
+// is never left half-written. Every encoder writes through one of these, and
+// so do the settings file and the tag writers.
 
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <system_error>
 
 namespace brisklet::audio {
 
 class OutputFile {
 public:
-    // Creates ".<name>.brisklet-tmp-XXXXXX" in the target's folder.
-    // Throws AudioError "cannot create <target>: <reason>".
+    struct Options {
+        // The temporary file's path, or the start of it when randomSuffix is set
+        // (six random characters follow, and an existing file of that name is
+        // never taken over). Empty: ".<name>.brisklet-tmp-" beside the target.
+        std::string temporary;
+        bool randomSuffix = true;
+        // Flush the data to the disk before the rename, so that after a power
+        // failure the target holds the old content or the new, never neither.
+        bool syncBeforeRename = false;
+    };
+
+    // Creates the temporary file, open for writing. Throws AudioError
+    // "cannot create <target>: <reason>".
     explicit OutputFile(std::string targetPath);
+    OutputFile(std::string targetPath, Options options);
+    // The same without throwing: `error` tells the reason; the object is then
+    // unusable (every later call fails).
+    OutputFile(std::string targetPath, Options options, std::error_code& error);
     // Without commit() the temporary file is removed and the target untouched.
     ~OutputFile();
     OutputFile(const OutputFile&) = delete;
@@ -36,17 +53,27 @@ public:
     // <target>: <reason>") when an earlier call failed.
     void throwIfFailed() const;
 
-    // Flushes, closes and renames over the target; the file keeps the old
-    // target's permissions. Throws AudioError on any failure (the target is
-    // then unchanged).
+    // Closes this object's handle, so that other code can write the temporary
+    // file by its path; commit() still renames it over the target.
+    void closeHandle() noexcept;
+
+    // Flushes, closes and renames over the target (a symbolic link as target is
+    // replaced itself); the file keeps the old target's permissions. Throws
+    // AudioError on any failure; the target is then unchanged and the
+    // temporary file removed.
     void commit();
+    // The same without throwing; `error` is cleared on success.
+    void commit(std::error_code& error) noexcept;
 
 private:
+    void create(const Options& options, std::error_code& error) noexcept;
     void fail(int error) noexcept;
 
     std::string m_target;
     std::string m_temporary;
     std::FILE* m_file = nullptr;
+    bool m_created = false; // the temporary file exists and is ours to remove
+    bool m_sync = false;
     int m_error = 0;
 };
 

@@ -2,6 +2,8 @@
 // A block of interleaved 32-bit float samples, indexed from 0. The caller owns it;
 // it is freed when it goes out of scope.
 
+#include "audio/samplestorage.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <utility>
@@ -16,6 +18,13 @@ public:
         : m_channels(channels > 0 ? channels : 1), m_samples(std::move(samples))
     {
     }
+    // The storage goes back to the component, which reuses it for the next
+    // block it reads.
+    ~SampleBlock() { samplestorage::giveBack(std::move(m_samples)); }
+    SampleBlock(const SampleBlock&) = default;
+    SampleBlock(SampleBlock&&) noexcept = default;
+    SampleBlock& operator=(const SampleBlock&) = default;
+    SampleBlock& operator=(SampleBlock&&) noexcept = default;
 
     int channels() const { return m_channels; }
     // Number of samples over all channels.

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
+#include <cstdint>
 #include <cstring>
 #include <fstream>
 
@@ -126,7 +127,44 @@ bool isMpegFile(std::ifstream& in, const std::string& head, std::streamoff fileS
     return looksLikeMpegStream(bytes, reachesEnd);
 }
 
+uint32_t bigEndian32(const std::string& bytes, size_t at)
+{
+    uint32_t value = 0;
+    for (size_t i = 0; i < 4; ++i)
+        value = (value << 8) | static_cast<unsigned char>(bytes[at + i]);
+    return value;
+}
+
 } // namespace
+
+bool mpegStreamIsWhole(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return false;
+    in.seekg(0, std::ios::end);
+    const std::streamoff fileSize = in.tellg();
+    const std::streamoff start = id3v2Size(readAt(in, 0, 16));
+    // The first frame, where the encoder puts the header.
+    const std::string frame = readAt(in, start, 256);
+    MpegHeader header;
+    if (frame.size() < 4 ||
+        !parseMpegHeader(reinterpret_cast<const unsigned char*>(frame.data()), header) ||
+        header.layer != 3)
+        return false;
+    const bool mono = (static_cast<unsigned char>(frame[3]) >> 6) == 3;
+    // After the side information, whose size depends on the version and mode.
+    const size_t at = 4 + (header.version == 3 ? (mono ? 17 : 32) : (mono ? 9 : 17));
+    if (frame.size() < at + 16 ||
+        (frame.compare(at, 4, "Xing") != 0 && frame.compare(at, 4, "Info") != 0))
+        return false;
+    const uint32_t flags = bigEndian32(frame, at + 4);
+    constexpr uint32_t HasFrames = 1, HasBytes = 2;
+    if ((flags & (HasFrames | HasBytes)) != (HasFrames | HasBytes))
+        return false;
+    const uint32_t streamBytes = bigEndian32(frame, at + 12);
+    return streamBytes > 0 && fileSize - start >= static_cast<std::streamoff>(streamBytes);
+}
 
 bool looksLikeMpegStream(const std::string& bytes, bool reachesEndOfFile)
 {

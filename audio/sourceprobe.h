@@ -16,4 +16,10 @@ SourceKind probeSource(const std::string& path);
 // almost any bytes as a sync word, so this is what decides that a file is MP3.
 bool looksLikeMpegStream(const std::string& bytes, bool reachesEndOfFile);
 
+// Whether an MPEG file is as long as its Xing/Info header says: the header
+// gives the frame count and the byte size of the stream, and the file holds at
+// least that many bytes after its ID3v2 tag. False without such a header (then
+// only a scan of every frame tells the length).
+bool mpegStreamIsWhole(const std::string& path);
+
 } // namespace brisklet::audio

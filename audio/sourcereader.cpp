@@ -1,5 +1,7 @@
 #include "audio/sourcereader.h"
 
+#include "audio/samplestorage.h"
+
 #include <algorithm>
 #include <cstring>
 
@@ -48,7 +50,7 @@ SampleBlock SourceReader::read(int64_t count)
         return SampleBlock(m_blockChannels, {});
     if (!m_converter) {
         const int channels = m_blockChannels;
-        std::vector<float> samples(static_cast<size_t>(count * channels));
+        std::vector<float> samples = samplestorage::take(static_cast<size_t>(count * channels));
         int64_t got = std::max<int64_t>(0, m_decoder->read(samples.data(), count));
         samples.resize(static_cast<size_t>(got * channels));
         return SampleBlock(channels, std::move(samples));
@@ -56,8 +58,14 @@ SampleBlock SourceReader::read(int64_t count)
     const Decoder& source = *m_decoder;
     while (pendingFrames() < count && !m_inputEnded) {
         // Ask the decoder for about what the missing output frames stand for.
-        int64_t wanted = (count - pendingFrames()) * source.sampleRate() / m_blockRate + 16;
-        wanted = std::clamp(wanted, kMinInputChunk, kMaxInputChunk);
+        // The smallest chunk shrinks with the rate ratio, so that a source of
+        // a very low rate (a damaged header) cannot turn one read into an
+        // output of millions of frames.
+        const int64_t smallest = std::clamp<int64_t>(
+            kMinInputChunk * source.sampleRate() / m_blockRate, 1, kMinInputChunk);
+        int64_t wanted = (count - pendingFrames()) * source.sampleRate() / m_blockRate +
+                         std::min<int64_t>(16, smallest);
+        wanted = std::clamp(wanted, smallest, kMaxInputChunk);
         m_input.resize(static_cast<size_t>(wanted * source.channels()));
         int64_t got = m_decoder->read(m_input.data(), wanted);
         if (got <= 0) {
@@ -79,7 +87,8 @@ SampleBlock SourceReader::takePending(int64_t count)
 {
     int64_t take = std::min(count, pendingFrames());
     auto first = m_pending.begin() + static_cast<std::ptrdiff_t>(m_pendingStart);
-    std::vector<float> samples(first, first + static_cast<std::ptrdiff_t>(take * m_blockChannels));
+    std::vector<float> samples = samplestorage::take(static_cast<size_t>(take * m_blockChannels));
+    std::copy(first, first + static_cast<std::ptrdiff_t>(samples.size()), samples.begin());
     m_pendingStart += samples.size();
     if (m_pendingStart == m_pending.size()) {
         m_pending.clear();

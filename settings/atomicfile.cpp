@@ -1,33 +1,10 @@
 #include "settings/atomicfile.h"
 
+#include "audio/output_file.h"
+
 #include <QFileInfo>
-#include <QTemporaryFile>
-
-#include <filesystem>
-#include <system_error>
-
-#ifdef Q_OS_UNIX
-#include <unistd.h>
-#endif
 
 namespace brisklet::settings {
-namespace {
-
-// The rename makes the new content visible; without this the rename could
-// reach the disk before the data after a power failure.
-bool syncToDisk(QTemporaryFile& file)
-{
-    if (!file.flush()) {
-        return false;
-    }
-#ifdef Q_OS_UNIX
-    return ::fsync(file.handle()) == 0;
-#else
-    return true;
-#endif
-}
-
-} // namespace
 
 bool replaceFileAtomically(const std::string& path, const std::string& content,
                            const std::string& tempSuffix)
@@ -37,29 +14,18 @@ bool replaceFileAtomically(const std::string& path, const std::string& content,
     if (info.isSymLink()) {
         target = info.symLinkTarget();
     }
+    const std::string targetPath = target.toStdString();
 
-    QTemporaryFile temp(target + QString::fromStdString(tempSuffix) + QStringLiteral("XXXXXX"));
-    temp.setAutoRemove(true);
-    if (!temp.open()) {
-        return false;
-    }
-    const auto size = static_cast<qint64>(content.size());
-    if (temp.write(content.data(), size) != size || !syncToDisk(temp)) {
-        return false;
-    }
-    if (QFileInfo::exists(target)) {
-        temp.setPermissions(QFile::permissions(target));
-    }
-    const std::filesystem::path tempPath = temp.fileName().toStdString();
-    temp.close();
-
+    audio::OutputFile::Options options;
+    options.temporary = targetPath + tempSuffix;
+    options.syncBeforeRename = true; // the rename must not reach the disk before the data
     std::error_code error;
-    std::filesystem::rename(tempPath, target.toStdString(), error);
-    if (error) {
-        return false; // the temporary file is still removed by its owner
+    audio::OutputFile file(targetPath, options, error);
+    if (error || !file.write(content.data(), content.size())) {
+        return false;
     }
-    temp.setAutoRemove(false); // it is the settings file now
-    return true;
+    file.commit(error);
+    return !error;
 }
 
 } // namespace brisklet::settings

@@ -1,5 +1,6 @@
 // Reading every source format: sample values, exact lengths, and agreement
 // with an independent decoder (the ffmpeg and sox programs).
+#include "audio/sourceprobe.h"
 #include "read_helpers.h"
 #include "testsupport.h"
 
@@ -135,6 +136,26 @@ TEST(DecodeMpeg, VbrWithoutXingHeaderHasTheLengthOfAFullDecode)
     EXPECT_LE(opened.frames(), kFrames + 3 * 1152);
 }
 
+TEST(DecodeMpeg, TheXingHeaderIsTrustedOnlyForAWholeStream)
+{
+    TempDir dir;
+    writeMp3(dir.file("stereo.mp3"), makeSignal(kFrames, kRate, 2), kRate, 2);
+    writeMp3(dir.file("mono.mp3"), makeSignal(22050, 22050, 1), 22050, 1, 64);
+    EXPECT_TRUE(audio::mpegStreamIsWhole(dir.file("stereo.mp3")));
+    EXPECT_TRUE(audio::mpegStreamIsWhole(dir.file("mono.mp3")));
+    const std::string whole = readFileBytes(dir.file("stereo.mp3"));
+    writeFileBytes(dir.file("tagged.mp3"), whole + "TAG" + std::string(125, ' '));
+    EXPECT_TRUE(audio::mpegStreamIsWhole(dir.file("tagged.mp3")));
+    writeFileBytes(dir.file("cut.mp3"), whole.substr(0, whole.size() - 100));
+    EXPECT_FALSE(audio::mpegStreamIsWhole(dir.file("cut.mp3")));
+    // The cut file is scanned: its length is known at open.
+    auto reader = audio::createAudioFile();
+    reader->OpenRead(dir.file("cut.mp3"));
+    const int64_t atOpen = reader->TotalFrames();
+    EXPECT_EQ(atOpen, static_cast<int64_t>(readAll(*reader).size()) / 2);
+    EXPECT_GT(atOpen, kFrames / 2);
+}
+
 TEST(DecodeMpeg, Mp2MonoReadsAtItsOwnRate)
 {
     TempDir dir;
@@ -175,6 +196,32 @@ TEST(DecodeWma, WmaLengthIsThatOfAFullDecodeAndMatchesFfmpeg)
     ASSERT_EQ(ffmpeg.frames(), opened.frames());
     EXPECT_LT(maxDifference(ffmpeg.samples.data(), opened.samples.data(), opened.samples.size()),
               1e-4f);
+}
+
+TEST(DecodeWma, LengthKnownAtOpenIsThatOfAFullDecode)
+{
+    TempDir dir;
+    writeToneWav(dir.file("in.wav"), kFrames, kRate, 2);
+    struct Case {
+        const char* codec;
+        int rate, channels;
+    };
+    for (Case c : {Case{"wmav2", 44100, 2}, Case{"wmav1", 32000, 1}, Case{"wmav2", 22050, 2},
+                   Case{"wmav2", 8000, 1}}) {
+        SCOPED_TRACE(std::string(c.codec) + " " + std::to_string(c.rate));
+        const std::string path = dir.file("a.wma");
+        runOrFail("ffmpeg -v error -y -i " + shellQuote(dir.file("in.wav")) + " -c:a " + c.codec +
+                  " -ar " + std::to_string(c.rate) + " -ac " + std::to_string(c.channels) +
+                  " -b:a 64k " + shellQuote(path));
+        auto reader = audio::createAudioFile();
+        reader->OpenRead(path);
+        const int64_t atOpen = reader->TotalFrames();
+        const int64_t decoded = static_cast<int64_t>(readAll(*reader).size()) / c.channels;
+        EXPECT_EQ(atOpen, decoded);
+        EXPECT_EQ(decodeWithFfmpeg(path).frames(), decoded);
+        EXPECT_NEAR(static_cast<double>(decoded) / c.rate, static_cast<double>(kFrames) / kRate,
+                    2 * 2048.0 / c.rate);
+    }
 }
 
 TEST(DecodeDetection, ContentDecidesOverTheExtension)

@@ -7,10 +7,12 @@
 
 #include "audio/audioerror.h"
 #include "audio/lame_command_line.h"
+#include "audio/lame_setup.h"
 
 #include <gtest/gtest.h>
 #include <lame/lame.h>
 
+#include <memory>
 #include <set>
 
 using namespace brisklet;
@@ -59,20 +61,22 @@ TEST(EncodeMp3, GaplessLengthIsExact)
     struct Case {
         int rate, channels, kbps;
         int64_t frames;
+        int vbrMethod = -1;
     };
-    for (Case c :
-         {Case{44100, 2, 128, 132423}, Case{22050, 1, 64, 30001}, Case{8000, 1, 24, 16005}}) {
-        SCOPED_TRACE(c.rate);
+    for (Case c : {Case{44100, 2, 128, 132423}, Case{22050, 1, 64, 30001}, Case{8000, 1, 24, 16005},
+                   Case{44100, 2, 0, 88977, 2}, Case{32000, 1, 0, 40001, 0}}) {
+        SCOPED_TRACE(std::to_string(c.rate) + " Hz, VBR method " + std::to_string(c.vbrMethod));
         LameSettings s;
         s.sampleRate = c.rate;
         s.channelCount = c.channels;
         s.bitrate = c.kbps;
+        s.vbrMethod = c.vbrMethod;
         std::string path = dir.file("gapless.mp3");
         Encoded in = encodeTone(mp3Format(s), path, c.frames);
         ASSERT_EQ(in.rate, c.rate);
         ASSERT_EQ(in.channels, c.channels);
         EXPECT_EQ(decodeWhole(path).size(), in.samples.size());
-        if (c.rate == 44100) {
+        if (c.rate != 22050 && c.rate != 8000) {
             DecodedAudio independent = decodeWithFfmpeg(path);
             EXPECT_EQ(independent.frames(), c.frames);
             EXPECT_EQ(independent.channels, c.channels);
@@ -232,4 +236,172 @@ TEST(LameCommandLine, ParsesLameSwitchSyntax)
     o = parseLameCommandLine("--bogus -Q 7 -m x file.wav");
     EXPECT_FALSE(o.quality);
     EXPECT_FALSE(o.mode);
+}
+
+namespace {
+
+// A LAME encoder set up from the settings as the MP3 writer does it.
+struct ConfiguredLame {
+    std::unique_ptr<lame_global_flags, decltype(&lame_close)> lame{lame_init(), lame_close};
+    explicit ConfiguredLame(const LameSettings& s, int inputRate = 44100)
+    {
+        audio::LameCommandLine options = audio::parseLameCommandLine(s.commandLine);
+        audio::applyLameSettings(lame.get(), s, options,
+                                 audio::lameStreamFormat(s, options, inputRate, 2));
+    }
+    lame_global_flags* get() const { return lame.get(); }
+};
+
+} // namespace
+
+TEST(EncodeMp3, EveryDetailedSettingReachesLame)
+{
+    LameSettings s;
+    s.quality = 2;
+    s.vbrMethod = 3;
+    s.vbrQuality = 1;
+    s.vbrBitrate = 96;
+    s.enforceMinBitrate = -1;
+    s.channelMode = 3; // forced joint stereo
+    s.writeVbrHeader = 0;
+    s.bitReservoir = 0;
+    s.allowDiffBlockTypes = 0;
+    s.shortBlocks = -1;
+    s.deEmphasis = 1;
+    s.strictIso = -1;
+    s.athMode = 2;
+    s.lowpassFrequency = 15000;
+    s.lowpassWidth = 900;
+    s.highpassFrequency = 120;
+    s.highpassWidth = 40;
+    s.crc = -1;
+    s.sampleRate = 32000;
+    {
+        ConfiguredLame lame(s);
+        EXPECT_EQ(lame_get_quality(lame.get()), 2);
+        EXPECT_EQ(lame_get_VBR(lame.get()), vbr_mtrh);
+        EXPECT_EQ(lame_get_VBR_q(lame.get()), 1);
+        EXPECT_EQ(lame_get_VBR_min_bitrate_kbps(lame.get()), 96);
+        EXPECT_EQ(lame_get_VBR_hard_min(lame.get()), 1);
+        EXPECT_EQ(lame_get_mode(lame.get()), JOINT_STEREO);
+        EXPECT_EQ(lame_get_force_ms(lame.get()), 1);
+        EXPECT_EQ(lame_get_bWriteVbrTag(lame.get()), 0);
+        EXPECT_EQ(lame_get_disable_reservoir(lame.get()), 1);
+        EXPECT_EQ(lame_get_allow_diff_short(lame.get()), 0); // short blocks coupled
+        EXPECT_EQ(lame_get_no_short_blocks(lame.get()), 0);
+        EXPECT_EQ(lame_get_emphasis(lame.get()), 1);
+        EXPECT_EQ(lame_get_strict_ISO(lame.get()), 1);
+        EXPECT_EQ(lame_get_noATH(lame.get()), 1);
+        EXPECT_EQ(lame_get_ATHonly(lame.get()), 0);
+        EXPECT_EQ(lame_get_lowpassfreq(lame.get()), 15000);
+        EXPECT_EQ(lame_get_lowpasswidth(lame.get()), 900);
+        EXPECT_EQ(lame_get_highpassfreq(lame.get()), 120);
+        EXPECT_EQ(lame_get_highpasswidth(lame.get()), 40);
+        EXPECT_EQ(lame_get_error_protection(lame.get()), 1);
+        EXPECT_EQ(lame_get_in_samplerate(lame.get()), 32000);
+        EXPECT_EQ(lame_get_out_samplerate(lame.get()), 32000);
+        EXPECT_EQ(lame_get_num_channels(lame.get()), 2);
+        EXPECT_EQ(lame_init_params(lame.get()), 0);
+    }
+
+    s.vbrMethod = -1;
+    s.bitrate = 224;
+    s.allowDiffBlockTypes = -1;
+    s.athMode = 1;
+    s.deEmphasis = 2;
+    s.channelMode = 4;
+    s.lowpassFrequency = -1;
+    s.highpassFrequency = -1;
+    {
+        ConfiguredLame lame(s);
+        EXPECT_EQ(lame_get_VBR(lame.get()), vbr_off);
+        EXPECT_EQ(lame_get_brate(lame.get()), 224);
+        EXPECT_EQ(lame_get_allow_diff_short(lame.get()), 1);
+        EXPECT_EQ(lame_get_ATHonly(lame.get()), 1);
+        EXPECT_EQ(lame_get_emphasis(lame.get()), 3); // CCITT J.17
+        EXPECT_EQ(lame_get_mode(lame.get()), DUAL_CHANNEL);
+        EXPECT_EQ(lame_get_lowpassfreq(lame.get()), -1);
+        EXPECT_EQ(lame_get_highpassfreq(lame.get()), -1);
+    }
+
+    s.vbrMethod = 1;
+    s.shortBlocks = 0;
+    s.athMode = 3;
+    s.channelMode = 1;
+    s.channelCount = 1;
+    {
+        ConfiguredLame lame(s);
+        EXPECT_EQ(lame_get_VBR(lame.get()), vbr_rh);
+        EXPECT_EQ(lame_get_no_short_blocks(lame.get()), 1);
+        EXPECT_EQ(lame_get_ATHshort(lame.get()), 1);
+        EXPECT_EQ(lame_get_num_channels(lame.get()), 1);
+        EXPECT_EQ(lame_get_mode(lame.get()), MONO);
+    }
+}
+
+TEST(EncodeMp3, PresetsSetTheirVbrModeAndQuality)
+{
+    LameSettings s;
+    s.preset = 11; // R3Mix: LAME's own preset, V3
+    {
+        ConfiguredLame lame(s);
+        EXPECT_EQ(lame_get_VBR(lame.get()), vbr_mtrh);
+        EXPECT_EQ(lame_get_VBR_q(lame.get()), 3);
+    }
+    s.preset = 0;
+    for (auto [alt, quality] : {std::pair{1, 2}, {2, 2}, {3, 0}, {4, 0}}) {
+        SCOPED_TRACE(alt);
+        s.altPreset = alt;
+        ConfiguredLame lame(s);
+        EXPECT_EQ(lame_get_VBR(lame.get()), vbr_mtrh);
+        EXPECT_EQ(lame_get_VBR_q(lame.get()), quality);
+    }
+    s.altPreset = 5; // Insane
+    ConfiguredLame insane(s);
+    EXPECT_EQ(lame_get_VBR(insane.get()), vbr_off);
+    EXPECT_EQ(lame_get_brate(insane.get()), 320);
+}
+
+TEST(EncodeMp3, CommonCommandLineSwitchesReachLame)
+{
+    LameSettings s;
+    s.commandLine = "-q 1 -m s -V 3 -B 256 -F --strictly-enforce-ISO --nores -t -c -o --noath "
+                    "--lowpass 14 --lowpass-width 1 --highpass 0.1 -e 5 --allshort";
+    ConfiguredLame lame(s);
+    EXPECT_EQ(lame_get_quality(lame.get()), 1);
+    EXPECT_EQ(lame_get_mode(lame.get()), STEREO);
+    EXPECT_EQ(lame_get_VBR(lame.get()), vbr_mtrh);
+    EXPECT_EQ(lame_get_VBR_q(lame.get()), 3);
+    EXPECT_EQ(lame_get_VBR_max_bitrate_kbps(lame.get()), 256);
+    EXPECT_EQ(lame_get_VBR_hard_min(lame.get()), 1);
+    EXPECT_EQ(lame_get_strict_ISO(lame.get()), 1);
+    EXPECT_EQ(lame_get_disable_reservoir(lame.get()), 1);
+    EXPECT_EQ(lame_get_bWriteVbrTag(lame.get()), 0);
+    EXPECT_EQ(lame_get_copyright(lame.get()), 1);
+    EXPECT_EQ(lame_get_original(lame.get()), 0);
+    EXPECT_EQ(lame_get_noATH(lame.get()), 1);
+    EXPECT_EQ(lame_get_lowpassfreq(lame.get()), 14000);
+    EXPECT_EQ(lame_get_lowpasswidth(lame.get()), 1000);
+    EXPECT_EQ(lame_get_highpassfreq(lame.get()), 100);
+    EXPECT_EQ(lame_get_emphasis(lame.get()), 1);
+    EXPECT_EQ(lame_get_force_short_blocks(lame.get()), 1);
+
+    s.commandLine = "-k -d --abr 160";
+    ConfiguredLame abr(s);
+    EXPECT_EQ(lame_get_lowpassfreq(abr.get()), -1);
+    EXPECT_EQ(lame_get_highpassfreq(abr.get()), -1);
+    EXPECT_EQ(lame_get_allow_diff_short(abr.get()), 1);
+    EXPECT_EQ(lame_get_VBR(abr.get()), vbr_abr);
+    EXPECT_EQ(lame_get_VBR_mean_bitrate_kbps(abr.get()), 160);
+
+    s.vbrMethod = 2;
+    s.commandLine = "--preset cbr 192";
+    ConfiguredLame cbr(s);
+    EXPECT_EQ(lame_get_VBR(cbr.get()), vbr_off);
+    EXPECT_EQ(lame_get_brate(cbr.get()), 192);
+
+    s.commandLine = "--preset extreme";
+    ConfiguredLame extreme(s);
+    EXPECT_EQ(lame_get_VBR(extreme.get()), vbr_mtrh);
+    EXPECT_EQ(lame_get_VBR_q(extreme.get()), 0);
 }

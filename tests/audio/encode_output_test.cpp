@@ -5,6 +5,7 @@
 #include "testsupport.h"
 
 #include "audio/audioerror.h"
+#include "audio/output_file.h"
 
 #include <gtest/gtest.h>
 
@@ -152,4 +153,51 @@ TEST(EncodeOutput, FullDiskIsReportedAndCleanedUp)
                   "disk full while writing " + target);
         EXPECT_TRUE(folderEntries(disk.path()).empty());
     }
+}
+
+// The other users of the replaced file: a fixed temporary name (which takes
+// the place of a leftover), content written by path after closeHandle(), and
+// the forms that report through an error_code instead of throwing.
+TEST(OutputFile, FixedTemporaryNameAndWritingByPath)
+{
+    TempDir dir;
+    const std::string target = dir.file("song.mp3");
+    writeFileBytes(target, "old");
+    fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
+    writeFileBytes(dir.file("song.temp"), "a leftover of an earlier crash");
+    audio::OutputFile::Options options;
+    options.temporary = dir.file("song.temp");
+    options.randomSuffix = false;
+    options.syncBeforeRename = true;
+    std::error_code error;
+    {
+        audio::OutputFile file(target, options, error);
+        ASSERT_FALSE(error);
+        EXPECT_EQ(readFileBytes(dir.file("song.temp")), ""); // created empty
+        file.closeHandle();
+        writeFileBytes(file.temporaryPath(), "new");
+        EXPECT_EQ(readFileBytes(target), "old");
+        file.commit(error);
+    }
+    EXPECT_FALSE(error);
+    EXPECT_EQ(readFileBytes(target), "new");
+    EXPECT_EQ(fs::status(target).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(folderEntries(dir.path()), std::vector<std::string>{"song.mp3"});
+
+    audio::OutputFile missing(dir.file("no/such/x.ini"), {}, error);
+    EXPECT_EQ(error, std::errc::no_such_file_or_directory);
+    EXPECT_FALSE(missing.write("x", 1));
+    missing.commit(error);
+    EXPECT_TRUE(error);
+
+    options.temporary = target + ".brisklet-tmp-";
+    options.randomSuffix = true;
+    {
+        audio::OutputFile kept(target, options, error);
+        ASSERT_FALSE(error);
+        EXPECT_EQ(kept.temporaryPath().size(), options.temporary.size() + 6);
+        EXPECT_TRUE(kept.write("abandoned", 9));
+    } // no commit: the target stays
+    EXPECT_EQ(readFileBytes(target), "new");
+    EXPECT_EQ(folderEntries(dir.path()), std::vector<std::string>{"song.mp3"});
 }

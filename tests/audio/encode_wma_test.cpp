@@ -10,7 +10,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cmath>
+#include <cstdlib>
+#include <sstream>
 
 using namespace brisklet;
 using namespace brisklet::test;
@@ -89,4 +92,25 @@ TEST(EncodeWma, EveryProfileEncodesAsItsTableSays)
     EXPECT_EQ(audio::wmaProfile(0), nullptr);
     EXPECT_EQ(audio::wmaProfile(48), nullptr);
     EXPECT_THROW(audio::openEncoder(wmaFormat(48), dir.file("x.wma"), 44100, 2), audio::AudioError);
+}
+
+TEST(EncodeWma, TheReadmeTableIsTheCodesTable)
+{
+    const char* source = std::getenv("BRISKLET_SOURCE_DIR");
+    ASSERT_NE(source, nullptr);
+    std::istringstream readme(readFileBytes(std::string(source) + "/README.md"));
+    std::vector<std::string> rows;
+    for (std::string line; std::getline(readme, line);) {
+        if (line.rfind("| ", 0) == 0 && line.size() > 2 &&
+            std::isdigit(static_cast<unsigned char>(line[2])))
+            rows.push_back(line);
+    }
+    ASSERT_EQ(rows.size(), 47u);
+    for (int number = 1; number <= 47; ++number) {
+        const audio::WmaProfile& p = *audio::wmaProfile(number);
+        EXPECT_EQ(rows[static_cast<size_t>(number - 1)],
+                  "| " + std::to_string(number) + " | " + p.name + " | " +
+                      std::to_string(p.sampleRate) + " | " + (p.channels == 2 ? "stereo" : "mono") +
+                      " | " + std::to_string(p.bitrate) + " |");
+    }
 }

@@ -17,6 +17,7 @@
 #include <thread>
 
 using namespace brisklet::audio;
+using brisklet::test::EnvOverride;
 using brisklet::test::TempDir;
 
 namespace {
@@ -31,28 +32,6 @@ constexpr int kChannels = 2;
         qputenv("SDL_AUDIODRIVER", QByteArray("dummy"));
     return true;
 }();
-
-// Sets an environment variable for the life of the object.
-class EnvOverride {
-public:
-    EnvOverride(const char* name, const std::string& value)
-        : m_name(name), m_hadValue(qEnvironmentVariableIsSet(name)), m_old(qgetenv(name))
-    {
-        qputenv(name, QByteArray::fromStdString(value));
-    }
-    ~EnvOverride()
-    {
-        if (m_hadValue)
-            qputenv(m_name, m_old);
-        else
-            qunsetenv(m_name);
-    }
-
-private:
-    const char* m_name;
-    bool m_hadValue;
-    QByteArray m_old;
-};
 
 // Interleaved samples that are never zero, so that played audio stands out from
 // the silence the device writes around it; `offset` makes each block distinct.

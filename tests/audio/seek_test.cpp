@@ -14,7 +14,7 @@ constexpr int kRate = 44100;
 constexpr int64_t kFrames = 3 * kRate + 77;
 constexpr int64_t kReadFrames = 3000;
 
-enum class Source { Wav, Flac, Mp3, Ogg, Wma, Vox };
+enum class Source { Wav, Flac, Raw, Mp3, Mp3Vbr, Mp3VbrNoXing, Mp2, Ogg, Wma, Vox };
 
 std::string makeSource(const TempDir& dir, Source source)
 {
@@ -26,9 +26,35 @@ std::string makeSource(const TempDir& dir, Source source)
     case Source::Flac:
         writePcmFile(dir.file("s.flac"), signal, kRate, 2);
         return dir.file("s.flac");
+    case Source::Raw:
+        writePcmFile(dir.file("s.raw"), signal, kRate, 2);
+        return dir.file("s.raw");
     case Source::Mp3:
         writeMp3(dir.file("s.mp3"), signal, kRate, 2);
         return dir.file("s.mp3");
+    case Source::Mp3Vbr: { // with CRC: the bit reservoir reaches back over several frames
+        audio::LameEncoderSettings vbr;
+        vbr.SetVbrMethod(2);
+        vbr.SetVbrQuality(2);
+        vbr.SetCrc(-1);
+        auto writer = audio::createAudioFile();
+        writer->AttachMp3Encoder(vbr);
+        writer->SetBlockFormat(kRate, 2);
+        writer->OpenWrite(dir.file("vbr.mp3"));
+        writer->WriteFrames(audio::SampleBlock(2, signal));
+        writer->Close();
+        return dir.file("vbr.mp3");
+    }
+    case Source::Mp3VbrNoXing:
+    case Source::Mp2: {
+        const bool mp2 = source == Source::Mp2;
+        writePcmFile(dir.file("in.wav"), signal, kRate, 2);
+        const std::string out = dir.file(mp2 ? "s.mp2" : "noxing.mp3");
+        runOrFail("ffmpeg -v error -i " + shellQuote(dir.file("in.wav")) +
+                  (mp2 ? " -c:a mp2 -b:a 192k " : " -c:a libmp3lame -q:a 3 -write_xing 0 ") +
+                  shellQuote(out));
+        return out;
+    }
     case Source::Ogg:
         writeOgg(dir.file("s.ogg"), signal, kRate, 2);
         return dir.file("s.ogg");
@@ -60,7 +86,7 @@ TEST_P(SeekTest, ReadsAfterASeekEqualAFullDecode)
     // Out of order on purpose: backwards seeks, codec frame edges, the very end.
     for (int64_t frame :
          {total / 2, int64_t(0), int64_t(1), int64_t(1151), int64_t(1152), int64_t(1153),
-          int64_t(2047), int64_t(2049), total - 1000, total / 3, total - 5, total}) {
+          int64_t(2047), int64_t(2049), total - 2500, total - 1000, total / 3, total - 5, total}) {
         SCOPED_TRACE(frame);
         reader->Seek(frame, audio::SeekMode::Exact);
         audio::SampleBlock block = reader->ReadFrames(kReadFrames);
@@ -74,13 +100,15 @@ TEST_P(SeekTest, ReadsAfterASeekEqualAFullDecode)
 
 std::string sourceName(const ::testing::TestParamInfo<Source>& param)
 {
-    static const char* const kNames[] = {"Wav", "Flac", "Mp3", "Ogg", "Wma", "Vox"};
+    static const char* const kNames[] = {"Wav",          "Flac", "Raw", "Mp3", "Mp3Vbr",
+                                         "Mp3VbrNoXing", "Mp2",  "Ogg", "Wma", "Vox"};
     return kNames[static_cast<int>(param.param)];
 }
 
 INSTANTIATE_TEST_SUITE_P(AllFormats, SeekTest,
-                         ::testing::Values(Source::Wav, Source::Flac, Source::Mp3, Source::Ogg,
-                                           Source::Wma, Source::Vox),
+                         ::testing::Values(Source::Wav, Source::Flac, Source::Raw, Source::Mp3,
+                                           Source::Mp3Vbr, Source::Mp3VbrNoXing, Source::Mp2,
+                                           Source::Ogg, Source::Wma, Source::Vox),
                          sourceName);
 
 TEST(Seek, BeyondTheEndGivesAnEmptyBlock)
