@@ -93,9 +93,11 @@ std::string decodeString(int encoding, std::string_view bytes, size_t budget, si
             (byteAt(text, 0) << 8 | byteAt(text, 1)) == 0xFEFF) {
             big = true;
             text.remove_prefix(2);
+            budget = budget > 2 ? budget - 2 : 0; // the mark is part of the stored bytes
         } else if (encoding == 1 && text.size() >= 2 &&
                    (byteAt(text, 0) << 8 | byteAt(text, 1)) == 0xFFFE) {
             text.remove_prefix(2);
+            budget = budget > 2 ? budget - 2 : 0;
         }
         size_t keep = std::min(text.size(), budget) & ~size_t(1);
         if (keep >= 2) { // a high surrogate without its partner goes
@@ -160,17 +162,51 @@ std::optional<std::string> frameContent(std::string_view data, uint32_t flags, i
     return std::string(data);
 }
 
+// Byte length of the first `count` characters of UTF-8 text.
+size_t prefixOfCharacters(std::string_view utf8, size_t count)
+{
+    size_t pos = 0;
+    for (; pos < utf8.size() && count > 0; --count) {
+        ++pos;
+        while (pos < utf8.size() && (byteAt(utf8, pos) & 0xC0) == 0x80)
+            ++pos;
+    }
+    return pos;
+}
+
+// The value in ISO-8859-1 (encoding 0) when all it can hold of it fits that
+// character set, else in UTF-16 with a byte order mark (encoding 1). Either
+// way at most 255 bytes of text are written, cut at a character boundary.
+struct EncodedText {
+    char encoding;
+    std::string bytes;
+};
+EncodedText encodeText(std::string_view value)
+{
+    if (const auto latin1 =
+            utf8ToLatin1(value.substr(0, prefixOfCharacters(value, WrittenValueBytes))))
+        return {'\0', *latin1};
+    const std::string units = utf8ToUtf16Le(value);
+    size_t keep = std::min(units.size(), (WrittenValueBytes - 2) & ~size_t(1));
+    if (keep < units.size() && keep >= 2) { // a surrogate pair is not split
+        const uint32_t last = byteAt(units, keep - 1) << 8 | byteAt(units, keep - 2);
+        if (last >= 0xD800 && last < 0xDC00)
+            keep -= 2;
+    }
+    return {'\1', "\xFF\xFE" + units.substr(0, keep)};
+}
+
+// A frame's data: the encoding byte, for COMM the language "eng" and an empty
+// description, then the text without a terminator.
 std::string encodeValue(std::string_view value, bool withLanguage)
 {
-    const std::string cut = cutUtf8(value, WrittenValueBytes);
-    const std::string language = withLanguage ? std::string("eng") : std::string();
-    if (const auto latin1 = utf8ToLatin1(cut)) {
-        const std::string description = withLanguage ? std::string(1, '\0') : std::string();
-        return std::string(1, '\0') + language + description + *latin1;
+    const EncodedText text = encodeText(value);
+    std::string data(1, text.encoding);
+    if (withLanguage) {
+        data += "eng";
+        data += text.encoding == '\0' ? std::string(1, '\0') : "\xFF\xFE" + std::string(2, '\0');
     }
-    const std::string bom = "\xFF\xFE";
-    const std::string description = withLanguage ? bom + std::string(2, '\0') : std::string();
-    return std::string(1, '\1') + language + description + bom + utf8ToUtf16Le(cut);
+    return data + text.bytes;
 }
 
 void appendBigEndian(std::string& out, uint32_t value)
@@ -201,6 +237,38 @@ std::string latin1Field(std::string_view block, size_t offset, size_t width)
 {
     const std::string_view field = block.substr(offset, width);
     return latin1ToUtf8(field.substr(0, std::min(field.find('\0'), field.size())));
+}
+
+// Where a 10-byte frame header may start: a frame identifier, padding or the
+// tag's end.
+bool isFrameStart(std::string_view data, size_t pos)
+{
+    if (pos >= data.size() || data[pos] == '\0')
+        return pos <= data.size();
+    if (data.size() - pos < HeaderSize)
+        return false;
+    for (size_t i = 0; i < 4; ++i) {
+        const char c = data[pos + i];
+        if (!((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')))
+            return false;
+    }
+    return true;
+}
+
+// A version 2.4 frame's size is synchsafe, but some writers store it plain,
+// as in version 2.3: take it plain when the synchsafe reading cannot be right
+// and the plain one leads to the next frame.
+size_t frameSizeV24(std::string_view data, size_t pos)
+{
+    const std::string_view sizeBytes = data.substr(pos + 4, 4);
+    const size_t plain = bigEndian(sizeBytes, 4);
+    if (!isSynchsafe(sizeBytes))
+        return plain;
+    const size_t safe = synchsafe(sizeBytes);
+    if (plain != safe && !isFrameStart(data, pos + HeaderSize + safe) &&
+        isFrameStart(data, pos + HeaderSize + plain))
+        return plain;
+    return safe;
 }
 
 } // namespace
@@ -253,7 +321,7 @@ ID3StructV2 parseID3v2(std::string_view tagBytes)
         const std::string_view sizeBytes = header.substr(idLength);
         const size_t size = version == 2   ? bigEndian(sizeBytes, 3)
                             : version == 3 ? bigEndian(sizeBytes, 4)
-                                           : synchsafe(sizeBytes);
+                                           : frameSizeV24(data, pos);
         if (size > data.size() - pos - frameHeader)
             break; // a frame reaching beyond the tag ends the reading
         const std::string_view frameData = data.substr(pos + frameHeader, size);

@@ -70,7 +70,10 @@ OGGTag oggTagFromComments(const std::vector<std::string>& comments)
         const std::string name = asciiLower(split.name);
         for (size_t key = 0; key < Keys.size(); ++key) {
             if (name == Keys[key]) {
-                slots[key] = sanitizeUtf8(split.value);
+                // Comments are written as zero-terminated texts: a value ends at
+                // its first zero byte, so that what is read can be written back.
+                slots[key] =
+                    sanitizeUtf8(std::string_view(split.value).substr(0, split.value.find('\0')));
                 break;
             }
         }
@@ -132,6 +135,9 @@ bool WriteOggComments(const std::string& fileName, const OGGTag& tag)
     try {
         editor->write(out, commentsFromOggTag(tag));
     } catch (const OggFormatError& error) {
+        if (!out) // the disk refused the copy (full, or an I/O error)
+            throw TagError(prefix + "cannot write " + replacement.temporaryPath() + ": " +
+                           std::strerror(errno));
         throw TagError(prefix + error.what());
     }
     out.close();

@@ -9,6 +9,18 @@ namespace fs = std::filesystem;
 
 namespace brisklet::tags {
 
+namespace {
+
+audio::OutputFile::Options temporaryBeside(const std::string& target)
+{
+    audio::OutputFile::Options options;
+    options.temporary = temporaryPathFor(target);
+    options.randomSuffix = false;
+    return options;
+}
+
+} // namespace
+
 std::string temporaryPathFor(const std::string& target)
 {
     fs::path path(target);
@@ -18,30 +30,21 @@ std::string temporaryPathFor(const std::string& target)
 }
 
 ReplacementFile::ReplacementFile(std::string target, std::string errorPrefix)
-    : m_target(std::move(target)), m_temporary(temporaryPathFor(m_target)),
-      m_errorPrefix(std::move(errorPrefix))
+    : m_target(std::move(target)), m_errorPrefix(std::move(errorPrefix)),
+      m_file(m_target, temporaryBeside(m_target), m_createError)
 {
-}
-
-ReplacementFile::~ReplacementFile()
-{
-    if (!m_committed) {
-        std::error_code ignored;
-        fs::remove(m_temporary, ignored);
-    }
+    if (m_createError)
+        throw TagError(m_errorPrefix + "cannot create " + temporaryPathFor(m_target) + ": " +
+                       m_createError.message());
+    m_file.closeHandle(); // the caller writes it by its path
 }
 
 void ReplacementFile::commit()
 {
     std::error_code error;
-    const fs::perms permissions = fs::status(m_target, error).permissions();
-    if (!error)
-        fs::permissions(m_temporary, permissions, error);
-    if (!error)
-        fs::rename(m_temporary, m_target, error);
+    m_file.commit(error);
     if (error)
         throw TagError(m_errorPrefix + "cannot replace " + m_target + ": " + error.message());
-    m_committed = true;
 }
 
 } // namespace brisklet::tags

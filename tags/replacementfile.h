@@ -3,7 +3,10 @@
 // beside it, which is given the old file's permissions and renamed over it.
 // Until then the old file stays whole; a failed write leaves it untouched.
 
+#include "audio/output_file.h"
+
 #include <string>
+#include <system_error>
 
 namespace brisklet::tags {
 
@@ -12,21 +15,23 @@ std::string temporaryPathFor(const std::string& target);
 
 class ReplacementFile {
 public:
-    // errorPrefix starts the message of a failed commit, e.g. "Cannot write comments: ".
+    // Creates the temporary file, empty, replacing any file of that name, for
+    // the caller to write by its path. errorPrefix starts the messages of the
+    // TagErrors thrown, e.g. "Cannot write comments: ".
     ReplacementFile(std::string target, std::string errorPrefix);
-    ~ReplacementFile(); // removes the temporary file unless committed
+    ~ReplacementFile() = default; // removes the temporary file unless committed
     ReplacementFile(const ReplacementFile&) = delete;
     ReplacementFile& operator=(const ReplacementFile&) = delete;
 
-    const std::string& temporaryPath() const { return m_temporary; }
+    const std::string& temporaryPath() const { return m_file.temporaryPath(); }
     // Renames the (closed) temporary file over the target; throws TagError.
     void commit();
 
 private:
     std::string m_target;
-    std::string m_temporary;
     std::string m_errorPrefix;
-    bool m_committed = false;
+    std::error_code m_createError;
+    audio::OutputFile m_file;
 };
 
 } // namespace brisklet::tags

@@ -1,6 +1,7 @@
 #include "tags/tagtext.h"
 
 #include <QString>
+#include <QStringDecoder>
 
 namespace brisklet::tags {
 
@@ -13,6 +14,15 @@ bool isContinuationByte(char c)
 {
     return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
 }
+// UTF-8 as text, invalid bytes as U+FFFD. Not QString::fromUtf8, which drops a
+// leading U+FEFF as if it were a byte order mark: in a tag it is text.
+QString decodeUtf8(std::string_view bytes)
+{
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless |
+                                                     QStringDecoder::Flag::ConvertInitialBom);
+    return decoder(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+}
+
 std::string toStd(const QString& text)
 {
     return text.toUtf8().toStdString();
@@ -42,7 +52,7 @@ std::string cutUtf8(std::string_view text, size_t maxBytes)
 
 std::string sanitizeUtf8(std::string_view bytes)
 {
-    return toStd(QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    return toStd(decodeUtf8(bytes));
 }
 
 std::string latin1ToUtf8(std::string_view latin1)
@@ -52,7 +62,7 @@ std::string latin1ToUtf8(std::string_view latin1)
 
 std::optional<std::string> utf8ToLatin1(std::string_view text)
 {
-    const QString decoded = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    const QString decoded = decodeUtf8(text);
     for (QChar c : decoded) {
         if (c.unicode() > 0xFF)
             return std::nullopt;
@@ -70,12 +80,23 @@ std::string utf16ToUtf8(std::string_view bytes, bool bigEndian)
         units.push_back(
             static_cast<char16_t>(bigEndian ? (first << 8) | second : (second << 8) | first));
     }
-    return toStd(QString::fromUtf16(units.data(), static_cast<qsizetype>(units.size())));
+    for (size_t i = 0; i < units.size(); ++i) {
+        const bool high = units[i] >= 0xD800 && units[i] < 0xDC00;
+        if (high && i + 1 < units.size() && units[i + 1] >= 0xDC00 && units[i + 1] < 0xE000)
+            ++i; // a whole pair
+        else if (units[i] >= 0xD800 && units[i] < 0xE000)
+            units[i] = 0xFFFD;
+    }
+    // Not QString::fromUtf16: it would take a leading U+FEFF or U+FFFE of the
+    // text for a byte order mark (the caller has removed the real one) and
+    // drop it or swap the bytes of everything after it.
+    return toStd(QString(reinterpret_cast<const QChar*>(units.data()),
+                         static_cast<qsizetype>(units.size())));
 }
 
 std::string utf8ToUtf16Le(std::string_view text)
 {
-    const QString decoded = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    const QString decoded = decodeUtf8(text);
     std::string bytes;
     bytes.reserve(static_cast<size_t>(decoded.size()) * 2);
     for (QChar c : decoded) {

@@ -2,6 +2,9 @@
 
 #include "tags/tagtext.h"
 
+#include <fstream>
+#include <string_view>
+
 #include <taglib/asffile.h>
 #include <taglib/asftag.h>
 
@@ -18,11 +21,100 @@ TagLib::String fromUtf8(const std::string& text)
     return TagLib::String(text, TagLib::String::UTF8);
 }
 
+// TagLib trusts the sizes and counts of an ASF header: a damaged file that
+// claims 65535 attributes in a few bytes costs it seconds and hundreds of MiB.
+// Such a header is taken as no readable ASF file before TagLib sees it.
+const std::string_view
+    HeaderGuid("\x30\x26\xB2\x75\x8E\x66\xCF\x11\xA6\xD9\x00\xAA\x00\x62\xCE\x6C", 16);
+const std::string_view
+    ContentDescriptionGuid("\x33\x26\xB2\x75\x8E\x66\xCF\x11\xA6\xD9\x00\xAA\x00\x62\xCE\x6C", 16);
+const std::string_view
+    ExtendedContentGuid("\x40\xA4\xD0\xD2\x07\xE3\xD2\x11\x97\xF0\x00\xA0\xC9\x5E\xA8\x50", 16);
+const std::string_view
+    HeaderExtensionGuid("\xB5\x03\xBF\x5F\x2E\xA9\xCF\x11\x8E\xE3\x00\xC0\x0C\x20\x53\x65", 16);
+const std::string_view
+    MetadataGuid("\xEA\xCB\xF8\xC5\xAF\x5B\x77\x48\x84\x67\xAA\x8C\x44\xFA\x4C\xCA", 16);
+const std::string_view
+    MetadataLibraryGuid("\x94\x1C\x23\x44\x98\x94\xD1\x49\xA1\x41\x1D\x13\x4E\x45\x70\x54", 16);
+constexpr size_t ObjectHeader = 24; // GUID and 64-bit size
+
+uint64_t littleEndian(std::string_view bytes, size_t pos, size_t width)
+{
+    uint64_t value = 0;
+    for (size_t i = 0; i < width; ++i)
+        value |= uint64_t(static_cast<unsigned char>(bytes[pos + i])) << (8 * i);
+    return value;
+}
+
+// A 16-bit entry count at `countAt` that the object's bytes can hold, at
+// `minimumEntry` bytes an entry.
+bool countFits(std::string_view object, size_t countAt, size_t minimumEntry)
+{
+    if (object.size() < countAt + 2)
+        return false;
+    return littleEndian(object, countAt, 2) <= (object.size() - countAt - 2) / minimumEntry;
+}
+
+bool objectsFit(std::string_view objects, bool inExtension)
+{
+    size_t pos = 0;
+    while (objects.size() - pos >= ObjectHeader) {
+        const std::string_view guid = objects.substr(pos, 16);
+        const uint64_t size = littleEndian(objects, pos + 16, 8);
+        if (size < ObjectHeader || size > objects.size() - pos)
+            return false;
+        const std::string_view object = objects.substr(pos, static_cast<size_t>(size));
+        if (guid == ExtendedContentGuid && !countFits(object, 24, 6))
+            return false; // name length, type, value length: 6 bytes at least
+        if ((guid == MetadataGuid || guid == MetadataLibraryGuid) && !countFits(object, 24, 12))
+            return false;
+        if (guid == ContentDescriptionGuid) {
+            uint64_t texts = 0;
+            for (size_t i = 0; i < 5 && object.size() >= 34; ++i)
+                texts += littleEndian(object, 24 + 2 * i, 2);
+            if (object.size() < 34 || texts > object.size() - 34)
+                return false;
+        }
+        if (guid == HeaderExtensionGuid && !inExtension) {
+            if (object.size() < 46 || littleEndian(object, 42, 4) > object.size() - 46 ||
+                !objectsFit(object.substr(46, static_cast<size_t>(littleEndian(object, 42, 4))),
+                            true))
+                return false;
+        }
+        pos += static_cast<size_t>(size);
+    }
+    return true;
+}
+
+// False for an ASF header whose sizes or counts reach beyond what it holds;
+// true for anything else (TagLib then decides whether it is ASF).
+bool plausibleAsfHeader(const std::string& fileName)
+{
+    std::ifstream in(fileName, std::ios::binary | std::ios::ate);
+    const auto fileSize = static_cast<int64_t>(in.tellg());
+    std::string start(30, '\0');
+    in.seekg(0);
+    if (!in || fileSize < 30 || !in.read(start.data(), 30) || start.compare(0, 16, HeaderGuid) != 0)
+        return true;
+    const uint64_t headerSize = littleEndian(start, 16, 8);
+    if (headerSize < 30 || headerSize > uint64_t(fileSize) ||
+        littleEndian(start, 24, 4) > (headerSize - 30) / ObjectHeader)
+        return false;
+    std::string objects(static_cast<size_t>(headerSize - 30), '\0');
+    if (!in.read(objects.data(), static_cast<std::streamsize>(objects.size())))
+        return false;
+    return objectsFit(objects, false);
+}
+
 } // namespace
 
 struct WMAudioInfo::Impl {
-    explicit Impl(const std::string& fileName) : file(fileName.c_str(), false) {}
-    TagLib::ASF::File file;
+    explicit Impl(const std::string& fileName)
+    {
+        if (plausibleAsfHeader(fileName))
+            file = std::make_unique<TagLib::ASF::File>(fileName.c_str(), false);
+    }
+    std::unique_ptr<TagLib::ASF::File> file; // null for a damaged header
 };
 
 WMAudioInfo::WMAudioInfo(const std::string& fileName) : m_impl(std::make_unique<Impl>(fileName))
@@ -33,14 +125,14 @@ WMAudioInfo::~WMAudioInfo() = default;
 
 bool WMAudioInfo::isOpen() const
 {
-    return m_impl->file.isValid() && m_impl->file.tag() != nullptr;
+    return m_impl->file && m_impl->file->isValid() && m_impl->file->tag() != nullptr;
 }
 
 std::optional<std::string> WMAudioInfo::text(const std::string& name, size_t maxBytes) const
 {
     if (!isOpen())
         return std::nullopt;
-    const TagLib::ASF::Tag& tag = *m_impl->file.tag(); // const: attribute() would insert
+    const TagLib::ASF::Tag& tag = *m_impl->file->tag(); // const: attribute() would insert
     TagLib::String value;
     if (name == "Title") {
         value = tag.title();
@@ -63,7 +155,7 @@ std::optional<uint32_t> WMAudioInfo::number(const std::string& name) const
 {
     if (!isOpen())
         return std::nullopt;
-    const TagLib::ASF::Tag& tag = *m_impl->file.tag();
+    const TagLib::ASF::Tag& tag = *m_impl->file->tag();
     const TagLib::ASF::AttributeList list = tag.attribute(fromUtf8(name));
     if (list.isEmpty() || list.front().type() != TagLib::ASF::Attribute::DWordType)
         return std::nullopt;
@@ -74,7 +166,7 @@ void WMAudioInfo::setText(const std::string& name, const std::string& value)
 {
     if (!isOpen())
         return;
-    TagLib::ASF::Tag& tag = *m_impl->file.tag();
+    TagLib::ASF::Tag& tag = *m_impl->file->tag();
     const TagLib::String text = fromUtf8(value);
     // Files from FFmpeg's muxer carry lower-case duplicates that other readers
     // prefer to the content description; they must not keep the old value.
@@ -95,12 +187,12 @@ void WMAudioInfo::setText(const std::string& name, const std::string& value)
 void WMAudioInfo::setNumber(const std::string& name, uint32_t value)
 {
     if (isOpen())
-        m_impl->file.tag()->setAttribute(fromUtf8(name), TagLib::ASF::Attribute(value));
+        m_impl->file->tag()->setAttribute(fromUtf8(name), TagLib::ASF::Attribute(value));
 }
 
 bool WMAudioInfo::save()
 {
-    return isOpen() && m_impl->file.save();
+    return isOpen() && m_impl->file->save();
 }
 
 } // namespace brisklet::tags

@@ -90,18 +90,38 @@ TEST(Id3Write, EncodingFollowsTheText)
     EXPECT_EQ(parseID3v2(renderID3v2(wide)), wide);
 }
 
-TEST(Id3Write, LongValuesAreCutAtACharacterBoundary)
+TEST(Id3Write, LongValuesAreCutToTheFrameAreaAtACharacterBoundary)
 {
+    // At most 255 bytes of text after the encoding byte, in the encoding written.
+    auto frameData = [](const std::string& rendered, const std::string& id) {
+        const size_t at = rendered.find(id);
+        const size_t size = static_cast<unsigned char>(rendered[at + 6]) << 8 |
+                            static_cast<unsigned char>(rendered[at + 7]);
+        return rendered.substr(at + 10, size);
+    };
     ID3StructV2 tag;
     tag.Title = std::string(300, 'a');
-    tag.Artist = std::string(254, 'b') + "é"; // é would straddle byte 255
-    for (int i = 0; i < 100; ++i)
+    tag.Artist = std::string(254, 'b') + "éé"; // one byte each in ISO-8859-1
+    for (int i = 0; i < 130; ++i)
         tag.Album += "東";
+    tag.Genre = std::string(125, 'g') + "😀"; // its surrogate pair would straddle the end
+    tag.Comment = std::string(300, 'c');
     const std::string rendered = renderID3v2(tag);
     EXPECT_EQ(rendered.substr(10, 8), "TIT2" + bytes({0, 0, 1, 0}));
-    EXPECT_EQ(rendered.substr(276, 8), "TPE1" + bytes({0, 0, 0, 255}));
+    EXPECT_EQ(frameData(rendered, "TIT2"), text0(std::string(255, 'a')));
+    EXPECT_EQ(frameData(rendered, "TPE1"), text0(std::string(254, 'b') + "\xE9"));
+    const std::string album = frameData(rendered, "TALB");
+    EXPECT_EQ(album.size(), 1u + 2 + 126 * 2);
+    EXPECT_EQ(album.substr(0, 5), bytes({1, 0xFF, 0xFE, 0x71, 0x67}));
+    EXPECT_EQ(frameData(rendered, "TCON").size(), 1u + 2 + 125 * 2);
+    EXPECT_EQ(frameData(rendered, "COMM"), bytes({0, 'e', 'n', 'g', 0}) + std::string(255, 'c'));
+
+    // The reader keeps 250 bytes of a frame, byte order mark included.
     const ID3StructV2 read = parseID3v2(rendered);
-    EXPECT_EQ(read.Album, tag.Album.substr(0, 255)); // 85 whole characters
+    EXPECT_EQ(read.Title, std::string(249, 'a'));
+    EXPECT_EQ(read.Artist, std::string(249, 'b'));
+    EXPECT_EQ(read.Album, tag.Album.substr(0, 123 * 3));
+    EXPECT_EQ(read.Genre, std::string(123, 'g'));
 }
 
 TEST(Id3File, TagGoesInFrontOfTheAudioAndReplacesTheOldOne)
@@ -119,6 +139,7 @@ TEST(Id3File, TagGoesInFrontOfTheAudioAndReplacesTheOldOne)
     tag.Album = "Album";
     tag.Year = "2024";
     tag.Genre = "Rock";
+    tag.Comment = "東京 note"; // COMM in UTF-16: its empty description has a byte order mark too
     WriteID3v2(path, tag);
     WriteID3v2(path, tag); // a second write replaces, never stacks
 
@@ -133,7 +154,7 @@ TEST(Id3File, TagGoesInFrontOfTheAudioAndReplacesTheOldOne)
                                "print('|'.join(str(t.get(k, '')) for k in "
                                "['TIT2','TPE1','TALB','TDRC','TCON','TRCK','COMM::eng']))\n"
                                "print(t.version)"),
-              "Café Ünïcode — 東京|Artist|Album|2024|Rock||\n(2, 3, 0)");
+              "Café Ünïcode — 東京|Artist|Album|2024|Rock||東京 note\n(2, 3, 0)");
     EXPECT_EQ(ffprobeValue(path, "TAG:title"), "Café Ünïcode — 東京");
     EXPECT_EQ(ffprobeValue(path, "TAG:album"), "Album");
     EXPECT_EQ(decodeWithFfmpeg(path).samples, before.samples);
@@ -226,6 +247,15 @@ TEST(Id3Read, EncodingsAndVersions)
     EXPECT_EQ(read.Album, std::string(199, 'q'));
     EXPECT_EQ(read.Title, "after");
     EXPECT_EQ(read.Year, "2001");
+
+    // 2.4 frame sizes that their writer stored plain, as in 2.3
+    // (0xC8 is no synchsafe byte; 00 00 01 2C read synchsafe ends inside the text)
+    for (const size_t length : {200u, 300u}) {
+        read = parseID3v2(tagOf(
+            frame("TALB", text0(std::string(length - 1, 'q'))) + frame("TIT2", text0("after")), 4));
+        EXPECT_EQ(read.Album, std::string(std::min<size_t>(length - 1, 249), 'q')) << length;
+        EXPECT_EQ(read.Title, "after") << length;
+    }
 
     // 2.2: three-character identifiers, six-byte frame headers
     read = parseID3v2(tagOf(frame("TT2", text0("old"), 2) + frame("TP1", text0("timer"), 2), 2));

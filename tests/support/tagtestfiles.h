@@ -1,5 +1,5 @@
 #pragma once
-// Helpers of the tag tests: encoded audio to tag, independent tag readers,
+// Helpers of the tests that check tags: encoded audio to tag, independent tag readers,
 // and file state for "reading changes nothing" checks.
 
 #include "testsupport.h"
@@ -27,7 +27,13 @@ struct FileState {
 FileState fileState(const std::string& path);
 void makeReadOnly(const std::string& path);
 
-// What `vorbiscomment -l` lists for an Ogg file, one comment per line.
+// The ID3v2 tag as mutagen reads it without converting it to version 2.4:
+// "2.3.0|" then the texts of TIT2 TPE1 TALB TYER TCON TRCK and COMM (language
+// eng, empty description) joined by "|"; a missing or empty frame gives "".
+std::string mutagenId3Fields(const std::string& path);
+
+// What `vorbiscomment -l` lists for an Ogg file, one comment per line (UTF-8
+// as stored, whatever the locale).
 std::string vorbisCommentList(const std::string& path);
 
 } // namespace brisklet::test

@@ -56,9 +56,17 @@ void makeReadOnly(const std::string& path)
     fs::permissions(path, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
 }
 
+std::string mutagenId3Fields(const std::string& path)
+{
+    return runMutagen(path, "t = id3.ID3(p, translate=False)\n"
+                            "fields = [str(t.get(k, '')) for k in "
+                            "['TIT2', 'TPE1', 'TALB', 'TYER', 'TCON', 'TRCK', 'COMM::eng']]\n"
+                            "print('.'.join(map(str, t.version)) + '|' + '|'.join(fields))");
+}
+
 std::string vorbisCommentList(const std::string& path)
 {
-    return withoutLastNewline(runCommand("vorbiscomment -l " + shellQuote(path)).output);
+    return withoutLastNewline(runCommand("vorbiscomment -R -l " + shellQuote(path)).output);
 }
 
 } // namespace brisklet::test
