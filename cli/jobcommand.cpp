@@ -135,20 +135,37 @@ std::string parseJobOptions(const Arguments& args, bool join, JobOptions& option
     return {};
 }
 
-void CliView::setPercentText(const std::string& text)
+bool CliView::terminal()
 {
-    HeadlessView::setPercentText(text);
     if (!m_terminalChecked) {
         m_terminal = stderrIsTerminal();
         m_terminalChecked = true;
     }
-    if (!m_terminal)
+    return m_terminal;
+}
+
+void CliView::setPercentText(const std::string& text)
+{
+    HeadlessView::setPercentText(text);
+    if (!terminal())
         return;
+    if (text.empty()) {
+        clearProgressLine();
+        return;
+    }
     // In place: back to the line's start, the text, blanks over a longer one.
     std::fprintf(stderr, "\r%-5s", text.c_str());
-    if (text.empty())
-        std::fputs("\r", stderr);
     std::fflush(stderr);
+    m_lineDrawn = true;
+}
+
+void CliView::clearProgressLine()
+{
+    if (!m_lineDrawn)
+        return;
+    std::fputs("\r     \r", stderr);
+    std::fflush(stderr);
+    m_lineDrawn = false;
 }
 
 void CliView::pumpEvents()
@@ -171,8 +188,9 @@ CliJob::CliJob(const JobOptions& options) : m_parts{*m_writer, *m_transform, nul
     m_model = std::make_unique<engine::JobModel>(m_view, *m_reader);
     m_view.setModel(m_model.get());
     m_parts.configureWriter = [this](int format) { m_configuration->configure(format); };
-    m_parts.carryTags = [](const std::string& path, const tags::AudioFileinfo& record) {
+    m_parts.carryTags = [this](const std::string& path, const tags::AudioFileinfo& record) {
         tags::WriteOutputTags(path, record);
+        m_view.clearProgressLine();
         std::printf("%s\n", path.c_str());
         std::fflush(stdout);
     };

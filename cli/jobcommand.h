@@ -53,11 +53,17 @@ public:
     void setModel(engine::JobModel* model) { m_model = model; }
     void setPercentText(const std::string& text) override;
     void pumpEvents() override;
+    // Blanks the percentage line on the terminal, so that a line printed on
+    // stdout (the same terminal, most often) starts on a clean line.
+    void clearProgressLine();
 
 private:
+    bool terminal();
+
     engine::JobModel* m_model = nullptr;
     bool m_terminal = false;
     bool m_terminalChecked = false;
+    bool m_lineDrawn = false;
 };
 
 class CliJob {

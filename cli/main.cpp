@@ -1,6 +1,7 @@
 // brisklet-cli: the headless front end over the same engines as the program.
 #include "cli/commands.h"
 
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 
@@ -24,8 +25,16 @@ int main(int argc, char** argv)
     if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "help") == 0)
         return printUsage(stdout, 0);
     for (const auto& command : commands()) {
-        if (std::strcmp(argv[1], command.name) == 0)
-            return command.run(Arguments(argv + 2, argv + argc));
+        if (std::strcmp(argv[1], command.name) != 0)
+            continue;
+        const int status = command.run(Arguments(argv + 2, argv + argc));
+        // Results that never reached their reader (a full disk, a closed pipe) are a failure.
+        if (std::fflush(stdout) != 0 || std::ferror(stdout)) {
+            std::fprintf(stderr, "brisklet-cli: cannot write the results: %s\n",
+                         std::strerror(errno));
+            return status ? status : 1;
+        }
+        return status;
     }
     std::fprintf(stderr, "brisklet-cli: unknown command %s\n", argv[1]);
     return printUsage(stderr, kUsageError);

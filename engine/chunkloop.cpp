@@ -25,6 +25,23 @@ int64_t atRate(int64_t frames, int fromRate, int toRate)
         std::nearbyint(static_cast<double>(frames) * toRate / static_cast<double>(fromRate)));
 }
 
+// Applies the part [from, from + block's frames) of a linear ramp over `span`
+// frames, rising from silence or falling to it: the levels one Fade over the
+// whole span would give those frames, so that a long fade can be read in
+// chunks of the usual size.
+void fadeSlice(audio::IAudioTransform2& transform, audio::SampleBlock& block, int64_t from,
+               int64_t span, bool rising)
+{
+    const double last = static_cast<double>(std::max<int64_t>(span - 1, 1));
+    const double first = static_cast<double>(from) / last;
+    const double end = static_cast<double>(from + block.frameCount() - 1) / last;
+    if (rising)
+        transform.Fade(block, static_cast<float>(100.0 * first), static_cast<float>(100.0 * end));
+    else
+        transform.Fade(block, static_cast<float>(100.0 * (1.0 - first)),
+                       static_cast<float>(100.0 * (1.0 - end)));
+}
+
 } // namespace
 
 int64_t copyPiece(audio::IAudioFile2& reader, audio::IAudioFile2& writer,
@@ -33,18 +50,22 @@ int64_t copyPiece(audio::IAudioFile2& reader, audio::IAudioFile2& writer,
 {
     // One chunk is at most as many frames as a second has samples.
     const int64_t chunk = std::max<int64_t>(1, int64_t{reader.SampleRate()} * reader.Channels());
+    // The fade-in covers the piece's first fade-in length (all of a shorter
+    // piece); the fade-out starts at the first chunk boundary where at most
+    // its length is left and runs to the piece's end. Both are read in chunks.
+    const int64_t fadeInEnd = fades.hasFadeIn() ? std::min(fades.fadeInFrames, length) : 0;
+    int64_t fadeOutStart = -1;
     int64_t done = 0;
     while (done < length) {
         if (!control.keepGoing())
             break;
         const int64_t remaining = length - done;
-        const bool fadeInHere = fades.hasFadeIn() && done == 0;
-        const bool fadeOutHere = fades.hasFadeOut() && fades.fadeOutFrames >= remaining;
+        if (fadeOutStart < 0 && fades.hasFadeOut() && fades.fadeOutFrames >= remaining)
+            fadeOutStart = done;
+        const bool fadeInHere = done < fadeInEnd;
         int64_t ask = std::min(chunk, remaining);
         if (fadeInHere)
-            ask = std::min(fades.fadeInFrames, remaining);
-        if (fadeOutHere)
-            ask = remaining;
+            ask = std::min(ask, fadeInEnd - done);
 
         audio::SampleBlock block = reader.ReadFrames(ask);
         // Count what the block really holds: a short read near the end of a
@@ -55,9 +76,9 @@ int64_t copyPiece(audio::IAudioFile2& reader, audio::IAudioFile2& writer,
         if (frames < block.frameCount())
             block.samples().resize(static_cast<size_t>(frames * block.channels()));
         if (fadeInHere)
-            transform.Fade(block, 0.0f, 100.0f);
-        if (fadeOutHere)
-            transform.Fade(block, 100.0f, 0.0f);
+            fadeSlice(transform, block, done, fadeInEnd, true);
+        if (fadeOutStart >= 0)
+            fadeSlice(transform, block, done - fadeOutStart, length - fadeOutStart, false);
         done += frames;
         control.showProgress(progressOf(done, length));
         writer.WriteFrames(block);
@@ -81,15 +102,26 @@ void copyJoinStretch(audio::IAudioFile2& reader, audio::IAudioFile2& writer,
         // Limits in source frames; none for a whole source (its end stops it).
         const int64_t remaining = bounded ? stretch.sourceFrames - position : INT64_MAX;
         const int64_t left = progress.total - progress.done;
-        const bool fadeInHere = fades.hasFadeIn() && progress.done == 0;
+        if (fades.hasFadeIn() && progress.done == 0 && progress.fadeInSpan == 0) {
+            const int64_t known = bounded ? stretch.sourceFrames : stretch.knownFrames;
+            int64_t span = fades.fadeInFrames;
+            if (known > 0)
+                span = std::min(span, known);
+            progress.fadeInSpan = std::max<int64_t>(span, 1);
+        }
+        // The fade-in runs over the first fade-in length of the output (all of
+        // a shorter first stretch), read in chunks of the usual size.
+        const bool fadeInHere = progress.done < progress.fadeInSpan;
         const bool fadeOutHere =
             fades.hasFadeOut() && (progress.fadeOutSpan > 0 || fades.fadeOutFrames >= left);
         int64_t ask =
             bounded ? std::min(chunk, atRate(remaining, stretch.sourceRate, outputRate)) : chunk;
         if (fadeInHere)
-            ask = atRate(std::min(fades.fadeInFrames, remaining), stretch.sourceRate, outputRate);
+            ask = std::max<int64_t>(1, std::min(ask, atRate(progress.fadeInSpan - progress.done,
+                                                            stretch.sourceRate, outputRate)));
         if (fadeOutHere && left > 0)
-            ask = atRate(std::min(left, remaining), stretch.sourceRate, outputRate);
+            ask =
+                std::min(chunk, atRate(std::min(left, remaining), stretch.sourceRate, outputRate));
         if (ask < 1)
             break;
 
@@ -98,8 +130,13 @@ void copyJoinStretch(audio::IAudioFile2& reader, audio::IAudioFile2& writer,
         if (frames < 1)
             break;
         const int64_t consumed = atRate(frames, outputRate, stretch.sourceRate);
-        if (fadeInHere)
-            transform.Fade(block, 0.0f, 100.0f);
+        if (fadeInHere) {
+            const double span = static_cast<double>(progress.fadeInSpan);
+            const double from = static_cast<double>(progress.done) / span;
+            const double to =
+                static_cast<double>(std::min(progress.done + consumed, progress.fadeInSpan)) / span;
+            transform.Fade(block, static_cast<float>(100.0 * from), static_cast<float>(100.0 * to));
+        }
         if (fadeOutHere) {
             // The ramp runs over everything left when it began, across stretches
             // and sources, so that it is one fade however the output is cut.

@@ -32,9 +32,11 @@ struct Fades {
 };
 
 // Copies one split piece: `length` frames from the reader's position (the
-// caller has seeked to the piece's start). The first chunk holds the fade-in,
-// the last chunk the fade-out; neither reaches past the piece. Returns the
-// frames written: `length` unless the source ended early or the job stopped.
+// caller has seeked to the piece's start), in chunks of at most a second's
+// samples. The fade-in ramps over the first fade-in length, the fade-out from
+// the first chunk boundary where at most its length is left to the end;
+// neither reaches past the piece. Returns the frames written: `length` unless
+// the source ended early or the job stopped.
 int64_t copyPiece(audio::IAudioFile2& reader, audio::IAudioFile2& writer,
                   audio::IAudioTransform2& transform, int64_t length, const Fades& fades,
                   JobControl& control);
@@ -46,6 +48,9 @@ struct JoinProgress {
     // Frames that were left when the fade-out began (0 before that): the fade
     // runs from full level there to silence at the end of the output.
     int64_t fadeOutSpan = 0;
+    // Frames the fade-in covers from the start of the output, fixed at its
+    // first block (0 before that, or without a fade-in).
+    int64_t fadeInSpan = 0;
 };
 
 // One stretch of a source that a join takes: `sourceFrames` frames of the
@@ -56,10 +61,14 @@ struct JoinStretch {
     int64_t sourceFrames = -1;
     int sourceRate = 0;
     int outputRate = 0;
+    // For a whole source, the frames it is known to hold (-1: unknown); a
+    // fade-in that begins in it ends at its end at the latest.
+    int64_t knownFrames = -1;
 };
 
 // Copies one stretch into the join's output. The fade-in covers the first
-// chunk of the whole output; the fade-out the end of the whole output.
+// chunk of the whole output; the fade-out the end of the whole output, read in
+// chunks of the usual size.
 void copyJoinStretch(audio::IAudioFile2& reader, audio::IAudioFile2& writer,
                      audio::IAudioTransform2& transform, const JoinStretch& stretch,
                      const Fades& fades, JoinProgress& progress, JobControl& control);

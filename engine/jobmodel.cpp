@@ -90,6 +90,7 @@ void JobModel::removeSelectedSource()
     m_view.removeSourceRow(row);
     if (m_sources.empty()) {
         clearSegmentRows();
+        m_view.showHint(true); // the hint stands in for an empty list, however it emptied
     } else {
         // Removing the last or the second-to-last row selects row 0.
         if (m_state.selectedFileIndex < 0 || m_state.selectedFileIndex >= m_sources.count() - 1)

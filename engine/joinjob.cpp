@@ -98,7 +98,7 @@ private:
         }
         closeIfOpen(reader());
         reader().OpenRead(entry.path);
-        JoinStretch stretch{-1, reader().SampleRate(), m_rate};
+        JoinStretch stretch{-1, reader().SampleRate(), m_rate, entry.totalFrames};
         // Blocks come at the output's rate and channel count from here on.
         reader().SetBlockFormat(m_rate, m_channels);
 
@@ -140,34 +140,49 @@ std::string extensionForFilter(int filterIndex)
     return extensionForFormat(filterIndex - 1);
 }
 
-std::string runJoin(JobModel& model, JobParts& parts, JoinDialogs& dialogs, int& outputFormat)
+std::optional<SaveChoice> joinSaveDialogStep(JobModel& model, JoinDialogs& dialogs,
+                                             int& outputFormat)
 {
     MainState& state = model.state();
     if (state.converting || model.sources().empty())
-        return {};
+        return std::nullopt;
     std::optional<SaveChoice> choice =
         dialogs.askOutputName(state.OutputDirectory, outputFormat + 1);
     if (!choice)
-        return {};
+        return std::nullopt;
     outputFormat = choice->filterIndex - 1;
     const std::string outputPath = choice->fileName + extensionForFilter(choice->filterIndex);
     // The dialog confirmed the name as typed, not the one with the extension.
     if (pathExists(outputPath) && !dialogs.confirmReplace(outputPath))
-        return {};
+        return std::nullopt;
+    return choice;
+}
 
-    const int mode = state.FunctionChoice;
-    if (mode >= 0 && mode <= 3) {
-        JoinRun run(model, parts, static_cast<Mode>(mode));
-        try {
-            run.run(outputPath, choice->filterIndex);
-        } catch (...) {
-            run.abandon();
-            throw;
-        }
+std::string runJoinJob(JobModel& model, JobParts& parts, const SaveChoice& choice)
+{
+    const int mode = model.state().FunctionChoice;
+    if (mode < 0 || mode > 3 || model.sources().empty())
+        return {};
+    const std::string outputPath = choice.fileName + extensionForFilter(choice.filterIndex);
+    JoinRun run(model, parts, static_cast<Mode>(mode));
+    try {
+        run.run(outputPath, choice.filterIndex);
+    } catch (...) {
+        run.abandon();
+        throw;
     }
-    state.converting = false;
-    dialogs.openFolder(state.OutputDirectory);
-    return mode >= 0 && mode <= 3 ? outputPath : std::string();
+    return outputPath;
+}
+
+std::string runJoin(JobModel& model, JobParts& parts, JoinDialogs& dialogs, int& outputFormat)
+{
+    std::optional<SaveChoice> choice = joinSaveDialogStep(model, dialogs, outputFormat);
+    if (!choice)
+        return {};
+    std::string output = runJoinJob(model, parts, *choice);
+    model.state().converting = false;
+    dialogs.openFolder(model.state().OutputDirectory);
+    return output;
 }
 
 } // namespace brisklet::engine

@@ -34,10 +34,25 @@ public:
 // ".mp3", ".wav", ".wma", ".ogg" for file types 1-4.
 std::string extensionForFilter(int filterIndex);
 
-// Runs the join command. `outputFormat` is the format list's position; the
-// dialog's choice is written back into it. Returns the output path, or "" when
-// no join ran (running job, empty list, dialog cancelled, replace refused).
-// Errors end the job cleanly and are rethrown, as in runSplit.
+// The save dialog step: asks for the output name in `OutputDirectory` with
+// file type `outputFormat` + 1 and writes the chosen type back into
+// `outputFormat`. When the name with its extension appended names an existing
+// file, which the dialog did not confirm, the user is asked before it is
+// replaced; "no" counts as cancelling. Nothing (no dialog) while a job runs or
+// for an empty source list.
+std::optional<SaveChoice> joinSaveDialogStep(JobModel& model, JoinDialogs& dialogs,
+                                             int& outputFormat);
+
+// The join of the mode in `FunctionChoice` into the chosen file. Returns the
+// output path, or "" for an unknown mode (no job). `converting` is left set
+// for the command to clear. Errors end the job cleanly (reader and writer
+// closed, `converting` cleared, progress emptied) and are rethrown, as in
+// runSplit.
+std::string runJoinJob(JobModel& model, JobParts& parts, const SaveChoice& choice);
+
+// The whole join command: the save dialog step, the join, then `converting`
+// cleared and the output folder shown. Returns the output path, or "" when no
+// join ran (running job, empty list, dialog cancelled, replace refused).
 std::string runJoin(JobModel& model, JobParts& parts, JoinDialogs& dialogs, int& outputFormat);
 
 } // namespace brisklet::engine

@@ -86,7 +86,11 @@ std::string numberedOutputPath(const std::string& folder, const std::string& bas
     if (cleanBase.empty())
         cleanBase = "untitled";
     for (long long n = 1;; ++n) {
-        std::string suffix = "_" + std::to_string(n) + extension;
+        // Appended piece by piece: GCC 12 at -O3 warns falsely (-Wrestrict)
+        // about "_" + std::string.
+        std::string suffix = "_";
+        suffix += std::to_string(n);
+        suffix += extension;
         std::string name = cutAtCharacter(cleanBase, maxNameBytes - suffix.size()) + suffix;
         std::string path = pathInFolder(folder, name);
         if (!exists(path))

@@ -113,6 +113,8 @@ TEST_F(CliFixture, BadOptionsAreUsageErrors)
     EXPECT_NE(errors().find("Start-time must not be larger than end-time."), std::string::npos);
     EXPECT_EQ(run("split --out " + shellQuote(out) + " --mode sideways " + shellQuote(a)).exitCode,
               2);
+    EXPECT_EQ(run("split --out " + shellQuote(out) + " --fade-in soon " + shellQuote(a)).exitCode,
+              2);
     EXPECT_EQ(run("split " + shellQuote(a)).exitCode, 2); // no --out
     EXPECT_EQ(run("join " + shellQuote(a)).exitCode, 2);  // no --output
 }
@@ -147,4 +149,29 @@ TEST_F(CliFixture, InterruptStopsLikeStopAndKeepsThePartialPiece)
     EXPECT_GT(decoded, 0);
     EXPECT_LT(decoded, 300 * 44100);
     EXPECT_FALSE(std::filesystem::exists(out + "/long_2.mp3"));
+}
+
+TEST_F(CliFixture, ProgressUpdatesInPlaceOnATerminalAndStaysOffStdout)
+{
+    std::string source = tone("song.wav", 5);
+    const std::string arguments = "split --mode time --seconds 2 --format wav --settings " +
+                                  shellQuote(settings) + " --out " + shellQuote(out) + " " +
+                                  shellQuote(source);
+    // Under a pseudo terminal stdout and stderr share one screen.
+    CommandResult tty =
+        runCommand("script -qec " + shellQuote(cli() + " " + arguments) + " /dev/null");
+    ASSERT_EQ(tty.exitCode, 0) << tty.output;
+    EXPECT_NE(tty.output.find("\r50%"), std::string::npos) << tty.output;
+    EXPECT_NE(tty.output.find("\r100%"), std::string::npos) << tty.output;
+    // Each output path starts on a blanked line, not after the percentage.
+    EXPECT_NE(tty.output.find("\r     \r" + out + "/song_1.wav"), std::string::npos) << tty.output;
+    EXPECT_EQ(tty.output.find("\n", tty.output.find("song_1.wav")),
+              tty.output.find("song_1.wav") + std::string("song_1.wav").size() + 1);
+
+    // Not a terminal: no progress at all, and stdout holds the paths alone.
+    std::filesystem::remove_all(out);
+    CommandResult piped = runCommand(cli() + " " + arguments + " 2>" + shellQuote(dir.file("err")));
+    ASSERT_EQ(piped.exitCode, 0);
+    EXPECT_EQ(lines(piped.output).size(), 3u);
+    EXPECT_EQ(readFileBytes(dir.file("err")), "");
 }

@@ -2,7 +2,7 @@
 // A split or join set up as the window sets it up, without a window: the job
 // model over a recording view, the real component objects, the encoder
 // configuration from a settings file in a temporary folder, and the real tag
-// carry-over.
+// carry-over. The reader notes the reads it is asked for.
 
 #include "audio/audioerror.h"
 #include "audio/audiofile.h"
@@ -15,6 +15,7 @@
 #include "settings/encoderconfig.h"
 #include "settings/profilefile.h"
 #include "tags/tagcarryover.h"
+#include "tests/mocks/forwarding_audio_file.h"
 #include "tests/mocks/recording_view.h"
 #include "testsupport.h"
 
@@ -34,7 +35,7 @@ struct JobFixture {
     TempDir dir;
     std::string outDir;
     RecordingView view;
-    std::unique_ptr<audio::IAudioFile2> reader = audio::createAudioFile();
+    std::unique_ptr<ForwardingAudioFile> reader = std::make_unique<ForwardingAudioFile>();
     std::unique_ptr<audio::IAudioFile2> writer = audio::createAudioFile();
     std::unique_ptr<audio::IAudioTransform2> transform = audio::createAudioTransform();
     audio::LameEncoderSettings lame;

@@ -217,3 +217,43 @@ TEST(JoinJob, AnErrorEndsTheJoinCleanlyWithoutOpeningTheFolder)
     EXPECT_EQ(f.view.percentText(), "");
     EXPECT_TRUE(f.dialogs.openedFolders.empty());
 }
+
+TEST(JoinJob, AFadeInLongerThanTheFirstSegmentFadesThatSegmentOnly)
+{
+    JoinFixture f;
+    f.addTone("a.wav", 10);
+    f.addTone("b.wav", 2);
+    f.commitSegment(0, 4, 6);
+    f.state().fadeIn = true;
+    f.state().fadeInSeconds = 6;
+
+    std::vector<float> s = readPcmFile(f.join());
+
+    // Exactly the 2 s segment and the 2 s source: the fade-in read nothing more.
+    ASSERT_EQ(s.size(), 4u * 8000u);
+    EXPECT_LT(rms(s, 0, 800), 0.05);
+    EXPECT_LT(rms(s, 0, 8000), rms(s, 8000, 8000));
+    EXPECT_GT(rms(s, 2 * 8000, 8000), 0.3); // the second source is not faded
+}
+
+TEST(JoinJob, ALongFadeInRampsOverItsLengthInChunks)
+{
+    JoinFixture f;
+    std::string first = f.addTone("first.wav", 8);
+    f.addTone("second.wav", 2);
+    f.state().FunctionChoice = static_cast<int>(Mode::ByTime);
+    f.state().fadeIn = true;
+    f.state().fadeInSeconds = 3;
+
+    std::vector<float> out = readPcmFile(f.join());
+
+    EXPECT_LE(f.reader->largestRead, 8000);
+    std::vector<float> in = readPcmFile(first);
+    ASSERT_EQ(out.size(), 10u * 8000u);
+    const double span = 3 * 8000;
+    for (size_t i = 0; i < in.size(); ++i) {
+        const double gain = std::min(1.0, static_cast<double>(i) / span);
+        // One level may repeat where two chunks meet; 16-bit rounding.
+        ASSERT_NEAR(out[i], in[i] * gain, 2.0 / span + 1.0 / 32768) << i;
+    }
+}

@@ -339,3 +339,55 @@ TEST(SplitJob, CompressedPiecesDecodeToTheirSegmentLength)
         EXPECT_EQ(tagValue(outputs[2], "artist"), "Engine") << c.extension;
     }
 }
+
+TEST(SplitJob, ARefusedNameFallsBackToTheSourceNameNumberedAndNeverToTheSource)
+{
+    JobFixture f;
+    // The source lies in the output folder under the name the fallback uses.
+    std::string source = f.outFile("s.wav");
+    writeToneWav(source, 2 * 8000, 8000, 1);
+    f.addSource(source);
+    f.entry(0).caption = "Title from the tag";
+    uint64_t sourceSum = fileChecksum(source);
+    writeFileBytes(f.outFile("s_1.wav"), "keep me");
+    ForwardingAudioFile writer(*f.writer);
+    writer.refusedWrites.insert(f.outFile("Title from the tag_1.wav"));
+    engine::JobParts parts{writer, *f.transform, f.parts.configureWriter, f.parts.carryTags};
+
+    std::vector<std::string> outputs = engine::runSplit(f.model, parts, 1);
+
+    EXPECT_EQ(outputs, std::vector<std::string>{f.outFile("s_2.wav")});
+    EXPECT_EQ(wavFrames(outputs[0]), 2 * 8000);
+    EXPECT_EQ(readFileBytes(f.outFile("s_1.wav")), "keep me");
+    EXPECT_EQ(fileChecksum(source), sourceSum);
+    EXPECT_EQ(writer.writesAsked.count(source), 0u);
+}
+
+// A long fade is the same linear ramp, read in chunks of at most a second.
+TEST(SplitJob, LongFadesRampExactlyAndAreReadInChunks)
+{
+    JobFixture f;
+    std::string source = f.addTone("ramp.wav", 12);
+    f.state().fadeIn = true;
+    f.state().fadeInSeconds = 5;
+    f.state().fadeOut = true;
+    f.state().fadeOutSeconds = 4;
+
+    std::vector<std::string> outputs = f.split();
+
+    ASSERT_EQ(outputs.size(), 1u);
+    EXPECT_LE(f.reader->largestRead, 8000);
+    std::vector<float> in = readPcmFile(source);
+    std::vector<float> out = readPcmFile(outputs[0]);
+    ASSERT_EQ(out.size(), in.size());
+    const int64_t fadeIn = 5 * 8000, fadeOutStart = 8 * 8000, length = 12 * 8000;
+    for (int64_t i = 0; i < length; ++i) {
+        double gain = 1.0;
+        if (i < fadeIn)
+            gain *= static_cast<double>(i) / (fadeIn - 1);
+        if (i >= fadeOutStart)
+            gain *= 1.0 - static_cast<double>(i - fadeOutStart) / (length - fadeOutStart - 1);
+        // 16-bit output: half a step of rounding either way.
+        ASSERT_NEAR(out[i], in[i] * gain, 1.0 / 32768 + 1e-6) << i;
+    }
+}

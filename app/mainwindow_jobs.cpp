@@ -1,0 +1,89 @@
+// The main window's split and join: the engines run on the window's thread
+// through its view, keeping it alive by processing events once per source, per
+// piece and per chunk, so that "Stop" arrives in the middle of a job.
+#include "app/mainwindow_jobs.h"
+
+#include "app/mainwindow.h"
+#include "engine/splitjob.h"
+#include "tags/tagcarryover.h"
+
+#include <QUrl>
+#include <QWidget>
+
+namespace brisklet::app {
+
+QString replaceQuestion(const QString& path)
+{
+    return path + QStringLiteral(" already exists.\nDo you want to replace it?");
+}
+
+WindowJobs::WindowJobs(QWidget& window, UserDialogs& dialogs, const settings::ProfileFile& profile,
+                       audio::IAudioFile2& writer, settings::CommandLineSource commandLine)
+    : m_window(window), m_dialogs(dialogs), m_transform(audio::createAudioTransform()),
+      m_configuration(profile, writer, m_lame, std::move(commandLine)),
+      m_parts{writer, *m_transform, [this](int format) { m_configuration.configure(format); },
+              &tags::WriteOutputTags}
+{
+}
+
+std::optional<engine::SaveChoice> WindowJobs::askOutputName(const std::string& folder,
+                                                            int filterIndex)
+{
+    std::optional<SaveAnswer> answer = m_dialogs.chooseSaveFile(
+        &m_window, QString::fromStdString(folder), joinFileFilter, filterIndex);
+    if (!answer || answer->fileName.isEmpty())
+        return std::nullopt;
+    return engine::SaveChoice{answer->fileName.toStdString(), answer->filterIndex};
+}
+
+bool WindowJobs::confirmReplace(const std::string& path)
+{
+    return m_dialogs.confirm(&m_window, replaceQuestion(QString::fromStdString(path)));
+}
+
+void WindowJobs::openFolder(const std::string& folder)
+{
+    m_dialogs.open(QUrl::fromLocalFile(QString::fromStdString(folder)));
+}
+
+// --- the window's hooks ---
+
+WindowJobs& Tfm_main::jobs()
+{
+    if (!m_jobs)
+        m_jobs = std::make_shared<WindowJobs>(*this, *m_dialogs, m_profile, *m_audioFile2write,
+                                              [this] { return commandLineText(); });
+    return *m_jobs;
+}
+
+// The split of the current FunctionChoice over every source, in the format
+// chosen in cb_format. An error has ended the job cleanly when it reaches the
+// command's error box.
+void Tfm_main::runSplitJob()
+{
+    engine::runSplit(model(), jobs().parts(), m_format->currentIndex());
+}
+
+// The join's save dialog: the chosen file name, or empty when cancelled (or
+// when replacing an existing file was refused). The chosen type becomes the
+// format list's choice.
+QString Tfm_main::joinSaveDialogStep()
+{
+    int format = m_format->currentIndex();
+    std::optional<engine::SaveChoice> choice = engine::joinSaveDialogStep(model(), jobs(), format);
+    if (!choice)
+        return {};
+    if (format >= 0 && format < m_format->count())
+        m_format->setCurrentIndex(format);
+    return QString::fromStdString(choice->fileName);
+}
+
+// The join of the current FunctionChoice into `fileName` plus the extension of
+// the type chosen in the save dialog.
+void Tfm_main::runJoinJob(const QString& fileName)
+{
+    engine::runJoinJob(model(), jobs().parts(),
+                       engine::SaveChoice{fileName.toStdString(), m_format->currentIndex() + 1});
+}
+
+} // namespace brisklet::app

@@ -1,0 +1,53 @@
+#pragma once
+// What the main window's split and join need beside the window itself: the
+// transform that fades, the MP3 encoder settings and the encoder configuration
+// over the settings file, and the join's questions put to the user.
+
+#include "app/userdialogs.h"
+#include "audio/audiofile.h"
+#include "audio/lameencoder.h"
+#include "audio/transform.h"
+#include "engine/joinjob.h"
+#include "settings/encoderconfig.h"
+#include "settings/profilefile.h"
+
+#include <QString>
+
+#include <memory>
+
+class QWidget;
+
+namespace brisklet::app {
+
+// The save dialog's four file types, in the order of the format list.
+inline const QString joinFileFilter =
+    QStringLiteral("MP3 Files(*.mp3);;WAV Files(*.wav);;WMA Files(*.wma);;OGG Files(*.ogg)");
+
+// The question asked before a join replaces a file the dialog did not name.
+QString replaceQuestion(const QString& path);
+
+class WindowJobs : public engine::JoinDialogs {
+public:
+    // All four outlive this object. `commandLine` gives the settings dialog's
+    // "Command Line" text before each MP3 output.
+    WindowJobs(QWidget& window, UserDialogs& dialogs, const settings::ProfileFile& profile,
+               audio::IAudioFile2& writer, settings::CommandLineSource commandLine = {});
+
+    engine::JobParts& parts() { return m_parts; }
+
+    // engine::JoinDialogs, answered by the user through the window's dialogs.
+    std::optional<engine::SaveChoice> askOutputName(const std::string& folder,
+                                                    int filterIndex) override;
+    bool confirmReplace(const std::string& path) override;
+    void openFolder(const std::string& folder) override;
+
+private:
+    QWidget& m_window;
+    UserDialogs& m_dialogs;
+    std::unique_ptr<audio::IAudioTransform2> m_transform; // `AudioTransform21`
+    audio::LameEncoderSettings m_lame;                    // `Mp3LameEncoder`
+    settings::EncoderConfiguration m_configuration;
+    engine::JobParts m_parts;
+};
+
+} // namespace brisklet::app
