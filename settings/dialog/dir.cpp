@@ -26,6 +26,14 @@ QPushButton* plainButton(const QString& text, QWidget* parent)
 
 } // namespace
 
+QString newFolderPath(const QString& parent)
+{
+    QString path = parent;
+    if (!path.endsWith(QLatin1Char('/')))
+        path += QLatin1Char('/');
+    return path + QStringLiteral("New Folder");
+}
+
 Tfm_dir::Tfm_dir(ProfileFile& profile, QWidget* mainWindow)
     : QDialog(mainWindow), m_profile(profile), m_mainWindow(mainWindow),
       m_model(new QFileSystemModel(this)), m_tree(new QTreeView(this)),
@@ -136,11 +144,9 @@ void Tfm_dir::NewFolderClick()
     QString parent = selectedFolder();
     if (parent.isEmpty())
         return;
-    if (!parent.endsWith(QLatin1Char('/')))
-        parent += QLatin1Char('/');
     // One folder, no number added: when it exists already the creation fails
     // and nothing is reported.
-    QDir().mkdir(parent + QStringLiteral("New Folder"));
+    QDir().mkdir(newFolderPath(parent));
 }
 
 } // namespace brisklet::settings::dialog

@@ -20,6 +20,10 @@ namespace brisklet::settings::dialog {
 // window's add-folder command (a folder of source files).
 enum class DirPurpose { OutputFolder, SourceFolder };
 
+// The folder "New Folder" makes under `parent`: "/music" gives "/music/New Folder",
+// the root "/" gives "/New Folder" (no doubled separator).
+QString newFolderPath(const QString& parent);
+
 class Tfm_dir : public QDialog {
     Q_OBJECT
 public:

@@ -93,6 +93,13 @@ TEST_F(DirTest, NewFolderCreatesOneAndOkStillReturnsTheSelection)
               1);
 }
 
+TEST(DirNewFolder, ARootGetsNoDoubledSeparator)
+{
+    EXPECT_EQ(settings::dialog::newFolderPath(QStringLiteral("/")), QStringLiteral("/New Folder"));
+    EXPECT_EQ(settings::dialog::newFolderPath(QStringLiteral("/music/live")),
+              QStringLiteral("/music/live/New Folder"));
+}
+
 TEST_F(DirTest, NewFolderWithoutASelectionDoesNothing)
 {
     QString chosen = choose(DirPurpose::SourceFolder, [&] {
