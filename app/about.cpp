@@ -7,9 +7,6 @@
 
 namespace brisklet::app {
 
-namespace {
-
-// The product icon: the waveform badge of the main window's face.
 QPixmap productIcon()
 {
     QPixmap icon(56, 56);
@@ -29,8 +26,6 @@ QPixmap productIcon()
     return icon;
 }
 
-} // namespace
-
 Tfm_about::Tfm_about(QWidget* mainWindow) : QDialog(mainWindow), m_mainWindow(mainWindow)
 {
     setObjectName(QStringLiteral("Tfm_about"));
@@ -42,10 +37,6 @@ Tfm_about::Tfm_about(QWidget* mainWindow) : QDialog(mainWindow), m_mainWindow(ma
     icon->setAlignment(Qt::AlignCenter);
     auto* name = new QLabel(QStringLiteral("Brisklet"), this);
     name->setObjectName(QStringLiteral("lb_name"));
-    QFont bold = name->font();
-    bold.setBold(true);
-    bold.setPointSize(bold.pointSize() + 6);
-    name->setFont(bold);
     name->setAlignment(Qt::AlignCenter);
     auto* version = new QLabel(QStringLiteral("Version: ") + QStringLiteral("3.00"), this);
     version->setObjectName(QStringLiteral("lb_version"));
@@ -58,9 +49,27 @@ Tfm_about::Tfm_about(QWidget* mainWindow) : QDialog(mainWindow), m_mainWindow(ma
     purpose->setAlignment(Qt::AlignCenter);
     purpose->setWordWrap(true);
     auto* ok = new QPushButton(QStringLiteral("OK"), this);
+    ok->setObjectName(QStringLiteral("bt_ok"));
+    ok->setMinimumWidth(84);
+    ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 
+    // The main window's colours, so the box reads as part of the same program.
+    setStyleSheet(QStringLiteral(
+        "QDialog#Tfm_about { background: qlineargradient(x1:0, y1:0, x2:0, y2:1,"
+        " stop:0 #262e3c, stop:1 #141922); }"
+        "QLabel { color: #dfe6f0; font: 11px 'DejaVu Sans'; }"
+        "QLabel#lb_name { color: #f2f5fa; font: bold 22px 'DejaVu Sans'; }"
+        "QLabel#lb_version { color: #8d9ab0; }"
+        "QPushButton#bt_ok { color: #e6ebf5; font: 11px 'DejaVu Sans'; padding: 4px 10px;"
+        " border: 1px solid #12161e; border-radius: 5px; background: qlineargradient(x1:0, y1:0,"
+        " x2:0, y2:1, stop:0 #465166, stop:0.5 #353e50, stop:1 #2a313f); }"
+        "QPushButton#bt_ok:hover { border-color: #35d0ba; }"
+        "QPushButton#bt_ok:pressed { background: #232a36; }"));
+
     auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(10, 18, 10, 14);
+    layout->setSpacing(8);
     layout->addWidget(icon);
     layout->addWidget(name);
     layout->addWidget(version);

@@ -2,8 +2,13 @@
 // The about box Tfm_about: the product's icon, name, version and purpose.
 
 #include <QDialog>
+#include <QPixmap>
 
 namespace brisklet::app {
+
+// The product icon, 56 x 56: the waveform badge of the main window's face. Also
+// the windows' icon.
+QPixmap productIcon();
 
 class Tfm_about : public QDialog {
     Q_OBJECT

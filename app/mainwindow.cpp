@@ -2,7 +2,9 @@
 
 #include "app/about.h"
 #include "settings/dialog/dir.h"
+#include "settings/dialog/settings.h"
 #include "settings/generalsettings.h"
+#include "tags/editor/tfm_id3.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -69,11 +71,14 @@ Tfm_main::Tfm_main(MainWindowSetup setup)
     setAcceptDrops(true);
     createLists();
     createMenus();
+    createShortcuts();
     // The modal windows, in their creation order after the main window: the
-    // settings dialog (its part plugs in here), the folder chooser, the about
-    // box, the tag editor (its part plugs in here).
+    // settings dialog, the folder chooser, the about box, the tag editor.
+    createSettingsDialog();
     m_dir = new settings::dialog::Tfm_dir(m_profile, this);
+    m_set->setFolderChooser(m_dir);
     m_about = new Tfm_about(this);
+    m_id3 = new tags::editor::Tfm_id3(this);
 }
 
 Tfm_main::~Tfm_main() = default;
@@ -103,6 +108,8 @@ void Tfm_main::createLists()
     m_hint->setPlainText(lines.join(QLatin1Char('\n')));
     m_hint->setReadOnly(true);
     m_hint->setEnabled(false);
+    m_hint->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_hint->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     QFont italic(QStringLiteral("Arial"));
     italic.setItalic(true);
     italic.setPixelSize(11);
@@ -124,7 +131,7 @@ void Tfm_main::createLists()
         "QHeaderView::section { background: #2a3240; color: #b8c4d6; border: 0;"
         " border-right: 1px solid #1a2029; padding: 2px 4px; font: bold 10px 'DejaVu Sans "
         "Condensed'; }"
-        "QPlainTextEdit#sm { background: #0f141b; color: #8d9ab0; border: 1px solid #2c3545; }"
+        "QPlainTextEdit#sm { background: #0f141b; color: #aab6c8; border: 1px solid #2c3545; }"
         "QComboBox#cb_format { background: #2a313f; color: #e6ebf5; border: 1px solid #12161e;"
         " border-radius: 4px; padding: 1px 6px; font: bold 11px 'DejaVu Sans'; }"
         "QComboBox#cb_format QAbstractItemView { background: #2a313f; color: #e6ebf5; }"));
@@ -199,9 +206,10 @@ void Tfm_main::setUpSkin()
     } catch (const skin::SkinError& error) {
         // Without its face the window has nothing to offer: say why and end.
         m_dialogs->inform(this, QString::fromStdString(error.what()));
+        // The program entry sees skinReady() and ends with an error status;
+        // no event loop is told to quit here, so later dialogs still run.
         m_skinReady = false;
         close();
-        QCoreApplication::exit(1);
         return;
     }
     m_skinReady = true;
@@ -227,6 +235,8 @@ void Tfm_main::closeEvent(QCloseEvent* event)
         return;
     }
     m_closing = true;
+    if (state().previewPlaying)
+        stopPreview();
     if (state().converting)
         model().stopJob();
     if (m_shown) {

@@ -2,8 +2,10 @@
 // The main window Tfm_main: the skinned face, the source and segment lists,
 // the window-wide state (in its job model) and the dispatch of every command.
 
+#include "app/preview.h"
 #include "app/userdialogs.h"
 #include "audio/audiofile.h"
+#include "audio/player.h"
 #include "engine/jobmodel.h"
 #include "settings/profilefile.h"
 #include "skin/skin.h"
@@ -11,6 +13,7 @@
 #include <QComboBox>
 #include <QMenu>
 #include <QPlainTextEdit>
+#include <QTimer>
 #include <QTreeWidget>
 #include <QWidget>
 
@@ -19,11 +22,17 @@
 
 namespace brisklet::settings::dialog {
 class Tfm_dir;
+class Tfm_set;
+} // namespace brisklet::settings::dialog
+
+namespace brisklet::tags::editor {
+class Tfm_id3;
 }
 
 namespace brisklet::app {
 
 class Tfm_about;
+class WindowJobs;
 
 // The program's title; also what keeps a second instance from starting.
 inline const QString applicationTitle = QStringLiteral("Brisklet V1.01");
@@ -41,6 +50,8 @@ struct MainWindowSetup {
     UserDialogs* dialogs = nullptr;
     // Asks for a source folder instead of the folder chooser (tests).
     std::function<QString()> chooseSourceFolder;
+    // Makes the preview player; null: the one over the system's sound output.
+    std::function<std::unique_ptr<audio::IAudioPlayer2>()> createPlayer;
 };
 
 class Tfm_main : public QWidget, public engine::JobView {
@@ -62,7 +73,11 @@ public:
     QMenu* p_help() const { return m_pHelp; }
     QMenu* p_lv() const { return m_pLv; }
     settings::dialog::Tfm_dir* folderChooser() const { return m_dir; }
+    settings::dialog::Tfm_set* settingsDialog() const { return m_set; }
+    // The settings dialog's "Command Line" text, read before each MP3 output.
+    std::string commandLineText() const;
     Tfm_about* about() const { return m_about; }
+    tags::editor::Tfm_id3* tagEditor() const { return m_id3; }
     // The skin's named object, or null when the skin lacks it.
     skin::SkinObject* skinObject(const QString& name) const;
     // False when the skin could not be set up (its message was shown).
@@ -111,6 +126,8 @@ private:
     void setUpSkin();
     void createLists();
     void createMenus();
+    // Keys for the skin's commands and the menu items (mainwindow_keys.cpp).
+    void createShortcuts();
 
     // Commands.
     void runCommand(const std::function<void()>& command);
@@ -137,11 +154,15 @@ private:
     // Operations that later parts of the program provide; each does nothing
     // until its part is plugged in here (mainwindow_hooks.cpp).
     void showSettingsDialog();
+    void createSettingsDialog();
     void showTagEditor();
     void runSplitJob();
     // The join's save dialog step: the chosen file name, or empty.
     QString joinSaveDialogStep();
     void runJoinJob(const QString& fileName);
+    // The jobs' component objects and dialogs, made on first use (mainwindow_jobs.cpp).
+    WindowJobs& jobs();
+    // Preview playback (mainwindow_preview.cpp).
     void playSelectedFile();
     void playSelectedSegment();
     void stopPreview();
@@ -167,8 +188,10 @@ private:
     QMenu* m_pAction;
     QMenu* m_pHelp;
     QMenu* m_pLv;
+    settings::dialog::Tfm_set* m_set = nullptr; // mainwindow_settings.cpp
     settings::dialog::Tfm_dir* m_dir = nullptr;
     Tfm_about* m_about = nullptr;
+    tags::editor::Tfm_id3* m_id3 = nullptr;
 
     // The skin's display objects; null when the skin lacks one.
     skin::SkinObject* m_pb = nullptr;
@@ -183,6 +206,34 @@ private:
     bool m_skinReady = false;
     bool m_closing = false;
     bool m_updatingLists = false; // selections made by the program, not the user
+
+    // --- preview playback (mainwindow_preview.cpp) ---
+    // The player, made on first use with its events and the timer that delivers them.
+    audio::IAudioPlayer2& AudioPlayer21();
+    // Marks entry `fileIndex` as played, opens it and prepares the player for its blocks.
+    void openPreviewSource(int fileIndex);
+    void seekPreview(int64_t frame);
+    void feedPreviewBlock();
+    void followPreview(int64_t playedFrames);
+    void showPreviewLevels(int left, int right);
+    // A segment preview shows the time within the segment while the bar is dragged.
+    bool showPlayedSegmentTimeAtBar(int position);
+    // Runs one step of the preview; a failure ends the preview and shows its message.
+    void guardPreview(const std::function<void()>& step, bool resetBarOnFailure);
+    // Stops the player, closes the reader, gives the played row its status back
+    // and clears the flags; the bar stays where it is.
+    void releasePreview();
+    void stepBar(bool forward);
+    std::unique_ptr<audio::IAudioPlayer2> m_audioPlayer21;
+    QTimer m_playerTimer;
+    PreviewPlayback m_preview;
+    skin::SkinObject* m_levelL = nullptr;
+    skin::SkinObject* m_levelR = nullptr;
+    bool m_levelsLookedUp = false;
+    // --- end of preview playback ---
+    // Last member: it refers to the writer and the settings file above.
+    // shared_ptr, so that the destructor needs no complete type here.
+    std::shared_ptr<WindowJobs> m_jobs;
 };
 
 } // namespace brisklet::app

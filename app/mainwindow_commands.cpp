@@ -330,8 +330,8 @@ void Tfm_main::barScrollTrack(skin::SkinObject* source)
     const engine::listrecord& entry =
         model().sources().entries()[s.mode() == engine::Mode::Unification ? 0
                                                                           : selectedSourceRow()];
-    if (s.previewPlaying && s.segmentListFocused)
-        return; // the preview shows the time within the played segment
+    if (showPlayedSegmentTimeAtBar(s.barPosition))
+        return; // a segment preview shows the time within the played segment
     setTimeCaption(timeText(
         engine::timeAtBar(s.barPosition, entry.durationSeconds, positionBar().usableRange())));
 }

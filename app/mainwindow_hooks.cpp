@@ -1,54 +1,27 @@
 // The operations that later parts of the program provide. Each hook does
 // nothing until its part plugs in here, with one line.
 #include "app/mainwindow.h"
+#include "app/mainwindow_tags.h"
+#include "settings/dialog/settings.h"
 
 namespace brisklet::app {
 
 // The settings dialog Tfm_set, modal.
 void Tfm_main::showSettingsDialog()
 {
+    m_set->exec();
 }
 
-// The tag editor Tfm_id3, modal, on the selected entries.
+// The tag editor Tfm_id3, modal, over the whole source list.
 void Tfm_main::showTagEditor()
 {
+    SourceListTags host(model(), *this);
+    m_id3->edit(host);
 }
 
-// The split of the current FunctionChoice over every source.
-void Tfm_main::runSplitJob()
-{
-}
+// The split and join hooks (runSplitJob, joinSaveDialogStep, runJoinJob) are
+// in mainwindow_jobs.cpp.
 
-// The join's save dialog: the chosen file name, or empty when cancelled.
-QString Tfm_main::joinSaveDialogStep()
-{
-    return {};
-}
-
-// The join of the current FunctionChoice into `fileName`.
-void Tfm_main::runJoinJob(const QString& /*fileName*/)
-{
-}
-
-// Preview playback.
-void Tfm_main::playSelectedFile()
-{
-}
-void Tfm_main::playSelectedSegment()
-{
-}
-void Tfm_main::stopPreview()
-{
-}
-void Tfm_main::stepBarBack()
-{
-}
-void Tfm_main::stepBarForward()
-{
-}
-// The mouse let go of the bar during a preview: follow it, or stop at the end.
-void Tfm_main::previewBarReleased()
-{
-}
+// Preview playback: mainwindow_preview.cpp.
 
 } // namespace brisklet::app

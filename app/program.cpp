@@ -1,10 +1,12 @@
 #include "app/program.h"
 
+#include "app/about.h"
 #include "app/mainwindow.h"
 #include "app/platform_signals.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QIcon>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
@@ -29,19 +31,26 @@ int runProgram(int argc, char** argv)
     if (runtime.isEmpty())
         runtime = QDir::tempPath();
     // The lock decides; the local server lets a second start wake the first.
-    QLockFile lock(runtime + QLatin1Char('/') + instanceKey() + QStringLiteral(".lock"));
+    // Both live in the user's runtime folder, so users and sessions never meet.
+    const QString instance = runtime + QLatin1Char('/') + instanceKey();
+    QLockFile lock(instance + QStringLiteral(".lock"));
     lock.setStaleLockTime(0);
     if (!lock.tryLock(0)) {
         QLocalSocket wake;
-        wake.connectToServer(instanceKey());
+        wake.connectToServer(instance + QStringLiteral(".socket"));
         wake.waitForConnected(500);
         return 0;
     }
     QApplication::setApplicationDisplayName(applicationTitle);
     QApplication::setApplicationName(QStringLiteral("Brisklet"));
+    QApplication::setWindowIcon(QIcon(productIcon()));
 
     Tfm_main window;
-    QLocalServer::removeServer(instanceKey());
+    // A termination request (as at logout) closes the window as the user
+    // would, so the settings are saved. Set before the wake-up server answers,
+    // so whoever can reach the program can also end it cleanly.
+    closeOnTerminationSignal(window);
+    QLocalServer::removeServer(instance + QStringLiteral(".socket"));
     QLocalServer server;
     QObject::connect(&server, &QLocalServer::newConnection, &window, [&] {
         delete server.nextPendingConnection();
@@ -49,10 +58,7 @@ int runProgram(int argc, char** argv)
         window.raise();
         window.activateWindow();
     });
-    server.listen(instanceKey());
-    // A termination request (as at logout) closes the window as the user
-    // would, so the settings are saved.
-    closeOnTerminationSignal(window);
+    server.listen(instance + QStringLiteral(".socket"));
     window.show();
     if (!window.skinReady())
         return 1;

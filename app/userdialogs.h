@@ -6,11 +6,20 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 class QMenu;
 class QUrl;
 class QWidget;
 
 namespace brisklet::app {
+
+// What the file-save dialog gives back: the name as typed and the chosen file
+// type, 1 for the first of the dialog's filters.
+struct SaveAnswer {
+    QString fileName;
+    int filterIndex = 1;
+};
 
 class UserDialogs {
 public:
@@ -24,6 +33,17 @@ public:
     // Hands a folder, the manual or a web page to the desktop; a failure is
     // not reported.
     virtual void open(const QUrl& url) = 0;
+    // The file-save dialog in `folder` with the ";;"-separated `filters`, type
+    // `filterIndex` (from 1) chosen; nothing when cancelled. A double that does
+    // not answer cancels.
+    virtual std::optional<SaveAnswer> chooseSaveFile(QWidget* /*parent*/, const QString& /*folder*/,
+                                                     const QString& /*filters*/,
+                                                     int /*filterIndex*/)
+    {
+        return std::nullopt;
+    }
+    // A yes/no question; true for yes. A double that does not answer says no.
+    virtual bool confirm(QWidget* /*parent*/, const QString& /*question*/) { return false; }
 };
 
 // The real dialogs, boxes, menus and desktop.
@@ -33,6 +53,9 @@ public:
     void inform(QWidget* parent, const QString& message) override;
     void popup(QMenu& menu, QPoint screenPosition) override;
     void open(const QUrl& url) override;
+    std::optional<SaveAnswer> chooseSaveFile(QWidget* parent, const QString& folder,
+                                             const QString& filters, int filterIndex) override;
+    bool confirm(QWidget* parent, const QString& question) override;
 };
 
 } // namespace brisklet::app

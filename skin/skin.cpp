@@ -99,7 +99,8 @@ void Skin::LoadSkin(const QString& fileName)
             if (kind && !id.isEmpty())
                 declared.push_back({id, forms.size() > 1 ? forms[forms.size() - 2] : QString(),
                                     *kind, styleOf(attributes),
-                                    attributes.value(ns, QStringLiteral("tip")).toString()});
+                                    attributes.value(ns, QStringLiteral("tip")).toString(),
+                                    attributes.value(ns, QStringLiteral("text")).toString()});
         } else if (xml.isEndElement()) {
             forms.removeLast();
         }
@@ -158,7 +159,9 @@ void Skin::ApplySkinForm(QWidget* window, const QString& formName)
         QRect rect(qRound((bounds.left() - view.left()) * sx),
                    qRound((bounds.top() - view.top()) * sy), qRound(bounds.width() * sx),
                    qRound(bounds.height() * sy));
-        form->add(std::make_unique<SkinObject>(*this, d.id, d.kind, rect, d.style, d.tip));
+        auto object = std::make_unique<SkinObject>(*this, d.id, d.kind, rect, d.style, d.tip);
+        object->SetText(d.text);
+        form->add(std::move(object));
     }
     if (!found && !m_renderer->elementExists(formName))
         throw SkinError(

@@ -14,6 +14,7 @@ struct Skin::Declared {
     ObjectKind kind = ObjectKind::Button;
     ObjectStyle style;
     QString tip;
+    QString text; // what a text object shows until the program sets it
 };
 
 // The thumb of a scroll bar object, inside its rectangle.

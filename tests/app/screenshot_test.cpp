@@ -1,11 +1,38 @@
-// Saves a picture of the main window with three files and a committed segment
-// into the build folder, for a look at the face.
+// Saves pictures of the main window into the build folder's screenshots/, for a
+// look at the face: empty with a button under the mouse, and with three files
+// and a committed segment; and the about box.
 #include "windowfixture.h"
+
+#include "app/about.h"
 
 #include <QDir>
 #include <QPixmap>
+#include <QTimer>
 
 using namespace brisklet;
+
+namespace {
+
+QString screenshotFolder()
+{
+    QString folder =
+        QString::fromLocal8Bit(qgetenv("BRISKLET_BUILD_DIR")) + QStringLiteral("/screenshots");
+    QDir().mkpath(folder);
+    return folder;
+}
+
+} // namespace
+
+TEST_F(WindowTest, ScreenshotOfTheEmptyWindowWithAButtonUnderTheMouse)
+{
+    QPointF at = QRectF(window->skinObject(QStringLiteral("addfile"))->GetRect()).center();
+    QMouseEvent move(QEvent::MouseMove, at, window->Skin1().mapToGlobal(at), Qt::NoButton,
+                     Qt::NoButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&window->Skin1(), &move);
+    QPixmap shot = window->grab();
+    EXPECT_EQ(shot.size(), QSize(518, 378));
+    EXPECT_TRUE(shot.save(screenshotFolder() + QStringLiteral("/main_window_empty.png")));
+}
 
 TEST_F(WindowTest, ScreenshotOfALoadedWindow)
 {
@@ -26,10 +53,18 @@ TEST_F(WindowTest, ScreenshotOfALoadedWindow)
     window->skinObject(QStringLiteral("levelL"))->SetValue(72);
     window->skinObject(QStringLiteral("levelR"))->SetValue(58);
 
-    QString folder =
-        QString::fromLocal8Bit(qgetenv("BRISKLET_BUILD_DIR")) + QStringLiteral("/screenshots");
-    QDir().mkpath(folder);
     QPixmap shot = window->grab();
     EXPECT_EQ(shot.size(), QSize(518, 378));
-    EXPECT_TRUE(shot.save(folder + QStringLiteral("/main_window.png")));
+    EXPECT_TRUE(shot.save(screenshotFolder() + QStringLiteral("/main_window.png")));
+}
+
+TEST_F(WindowTest, ScreenshotOfTheAboutBox)
+{
+    QTimer::singleShot(0, window->about(), [this] {
+        QPixmap shot = window->about()->grab();
+        EXPECT_EQ(shot.size(), QSize(261, 272));
+        EXPECT_TRUE(shot.save(screenshotFolder() + QStringLiteral("/about_box.png")));
+        window->about()->accept();
+    });
+    menu(window->p_help(), "About");
 }

@@ -1,10 +1,17 @@
 // The main window driven as a user drives it: skin objects and menu items.
 #include "windowfixture.h"
 
+#include "app/about.h"
+#include "settings/dialog/dir.h"
 #include "settings/profilefile.h"
 
+#include <QAction>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
+#include <QMimeData>
+#include <QPushButton>
+#include <QTimer>
 
 using namespace brisklet;
 
@@ -225,4 +232,203 @@ TEST(WindowSetup, AMissingSkinEndsTheSetUpWithItsMessage)
     ASSERT_EQ(dialogs.messages.size(), 1);
     EXPECT_TRUE(dialogs.messages[0].contains(QStringLiteral("mp3enc.dll")));
     EXPECT_TRUE(dialogs.messages[0].contains(QStringLiteral("missing")));
+}
+
+TEST_F(WindowTest, CommandsOnAnEmptyListDoNothing)
+{
+    for (const char* name : {"Begin", "End", "Ok", "Remove", "Clear", "Up", "Down", "play", "stop",
+                             "hou", "qian", "Stop"})
+        click(name);
+    for (const char* caption : {"File Up", "File Down", "Remove", "Clear", "Stop"})
+        menu(window->p_action(), caption);
+    EXPECT_TRUE(dialogs.messages.isEmpty());
+    EXPECT_EQ(window->lv_time()->topLevelItemCount(), 0);
+    EXPECT_EQ(skinText("tataltime"), QStringLiteral("00:00:00"));
+    EXPECT_TRUE(window->sm()->isVisible());
+}
+
+TEST_F(WindowTest, TheFileColumnNarrowsFromTheThirteenthRow)
+{
+    std::vector<std::string> files;
+    for (int i = 0; i < 13; ++i)
+        files.push_back(tone("t" + std::to_string(i) + ".wav", 1.0));
+    addThroughDialog(std::vector<std::string>(files.begin(), files.begin() + 12));
+    EXPECT_EQ(window->lv()->columnWidth(0), 120);
+    EXPECT_EQ(window->lv()->columnWidth(1), 0);
+    addThroughDialog({files[12]});
+    EXPECT_EQ(window->lv()->columnWidth(0), 113);
+    click("Remove");
+    EXPECT_EQ(window->lv()->columnWidth(0), 120);
+}
+
+// What a drag from a file manager delivers: an enter, then the drop to
+// whoever accepted the enter.
+void drop(QWidget* window, const QMimeData& data)
+{
+    const QPointF at(200, 150);
+    QDragEnterEvent enter(at.toPoint(), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(window, &enter);
+    QDropEvent dropped(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(window, &dropped);
+}
+
+TEST_F(WindowTest, DroppedFilesAndFoldersAreAddedAsByTheirCommands)
+{
+    QDir(QString::fromStdString(dir.path())).mkpath(QStringLiteral("drop/inner"));
+    std::string folder = dir.file("drop");
+    test::writeToneWav(folder + "/in folder.wav", 7992, 8000, 1); // 999 ms: a folder takes it
+    test::writeToneWav(folder + "/inner/deep.wav", 16000, 8000, 1);
+    std::string shortFile = dir.file("short.wav");
+    test::writeToneWav(shortFile, 7992, 8000, 1); // as through the dialog: refused
+    QMimeData data;
+    data.setUrls({QUrl::fromLocalFile(QString::fromStdString(tone("loose.wav", 2.0))),
+                  QUrl::fromLocalFile(QString::fromStdString(folder)),
+                  QUrl::fromLocalFile(QString::fromStdString(shortFile)),
+                  QUrl(QStringLiteral("https://example.org/remote.mp3"))});
+    drop(window.get(), data);
+    EXPECT_EQ(column(window->lv(), 0),
+              (QStringList{QStringLiteral("loose.wav"), QStringLiteral("in folder.wav")}));
+    EXPECT_EQ(dialogs.messages,
+              QStringList{QStringLiteral("short.wav this File is Error or not supported.")});
+    EXPECT_EQ(window->model().sources().TagList().size(), 2u);
+    EXPECT_EQ(window->lv()->selectedItems().size(), 1);
+
+    // While a job runs a drop is turned away.
+    window->state().converting = true;
+    drop(window.get(), data);
+    EXPECT_EQ(window->lv()->topLevelItemCount(), 2);
+}
+
+TEST_F(WindowTest, TheAboutBoxShowsItsTextsAtTheMainWindowsCorner)
+{
+    QStringList texts;
+    QPoint shownAt;
+    QTimer::singleShot(0, window->about(), [&] {
+        for (QLabel* label : window->about()->findChildren<QLabel*>())
+            texts.append(label->text());
+        shownAt = window->about()->pos();
+        EXPECT_EQ(window->about()->size(), QSize(261, 272));
+        window->about()->accept();
+    });
+    menu(window->p_help(), "About");
+    EXPECT_EQ(shownAt, window->frameGeometry().topLeft());
+    EXPECT_TRUE(texts.contains(QStringLiteral("Brisklet")));
+    EXPECT_TRUE(texts.contains(QStringLiteral("Version: 3.00")));
+    EXPECT_TRUE(texts.contains(QStringLiteral("Cut a new small file from a large audio file. \n"
+                                              "Marge multiple files to a large new one")));
+}
+
+TEST_F(WindowTest, TheManualExplainsTheButtonsModesAndFormats)
+{
+    click("helpfile");
+    ASSERT_EQ(dialogs.opened.size(), 1);
+    QFile manual(QUrl(dialogs.opened[0]).toLocalFile());
+    ASSERT_TRUE(manual.open(QIODevice::ReadOnly));
+    QString text = QString::fromUtf8(manual.readAll());
+    for (const char* word : {"Custom", "Split every copy into", "Averagely split into",
+                             "Unification", "Begin", "End", "Split", "Join", "Stop", "MP3", "WAV",
+                             "WMA", "OGG", "RAW", "VOX", "Start-time must not be larger"})
+        EXPECT_TRUE(text.contains(QString::fromUtf8(word))) << word;
+}
+
+TEST_F(WindowTest, KeysGoThroughTheSameDispatchAsTheButtons)
+{
+    auto key = [this](QKeySequence sequence) {
+        for (QAction* action : window->actions()) {
+            if (action->shortcuts().contains(sequence)) {
+                action->trigger();
+                return true;
+            }
+        }
+        return false;
+    };
+    dialogs.nextFiles = {QString::fromStdString(tone("a.wav", 3.0)),
+                         QString::fromStdString(tone("b.wav", 2.0))};
+    ASSERT_TRUE(key(QKeySequence(Qt::CTRL | Qt::Key_O)));
+    EXPECT_EQ(window->lv()->topLevelItemCount(), 2);
+    ASSERT_TRUE(key(QKeySequence(Qt::CTRL | Qt::Key_Down)));
+    EXPECT_EQ(column(window->lv(), 0),
+              (QStringList{QStringLiteral("b.wav"), QStringLiteral("a.wav")}));
+    ASSERT_TRUE(key(QKeySequence(Qt::CTRL | Qt::Key_Return)));
+    EXPECT_EQ(window->lv_time()->topLevelItemCount(), 2);
+    ASSERT_TRUE(key(QKeySequence(Qt::Key_F1)));
+    ASSERT_EQ(dialogs.opened.size(), 1);
+    EXPECT_TRUE(dialogs.opened[0].endsWith(QStringLiteral("/help/brisklet.html")));
+
+    window->state().converting = true; // a running job turns the keys away too
+    ASSERT_TRUE(key(QKeySequence(QKeySequence::Delete)));
+    ASSERT_TRUE(key(QKeySequence(Qt::CTRL | Qt::Key_O)));
+    EXPECT_EQ(dialogs.fileDialogs, 1);
+    EXPECT_EQ(window->lv()->topLevelItemCount(), 2);
+    ASSERT_TRUE(key(QKeySequence(Qt::Key_Escape)));
+    EXPECT_FALSE(window->state().converting);
+    ASSERT_TRUE(key(QKeySequence(QKeySequence::Delete)));
+    EXPECT_EQ(window->lv()->topLevelItemCount(), 1);
+    ASSERT_TRUE(key(QKeySequence(Qt::CTRL | Qt::Key_Q)));
+    EXPECT_FALSE(window->isVisible());
+}
+
+TEST(WindowFolderChooser, AddFolderAsksTheChooserForASourceFolder)
+{
+    test::TempDir folder;
+    test::writeToneWav(folder.file("one.wav"), 16000, 8000, 1);
+    test::AnsweringDialogs dialogs;
+    app::MainWindowSetup setup;
+    setup.settingsPath = folder.file("Brisklet.ini");
+    setup.programFolder =
+        QString::fromLocal8Bit(qgetenv("BRISKLET_BUILD_DIR")) + QStringLiteral("/app");
+    setup.dialogs = &dialogs;
+    app::Tfm_main window(setup);
+    window.show();
+    auto answer = [&](bool ok) {
+        QTimer::singleShot(0, window.folderChooser(), [&, ok] {
+            EXPECT_EQ(window.folderChooser()->windowTitle(), QStringLiteral("Add File Directory"));
+            window.folderChooser()->selectFolder(QString::fromStdString(folder.path()));
+            (ok ? window.folderChooser()->btn_ok() : window.folderChooser()->btn_cancel())->click();
+        });
+    };
+    answer(true);
+    window.Skin1Click(QStringLiteral("file")); // the popup is answered by the test double
+    QAction* addFolder = window.menuItem(window.p_file(), QStringLiteral("Add Folder"));
+    addFolder->trigger();
+    EXPECT_EQ(window.lv()->topLevelItemCount(), 1);
+    // Cancel after an earlier Ok gives nothing, so nothing is added.
+    answer(false);
+    addFolder->trigger();
+    EXPECT_EQ(window.lv()->topLevelItemCount(), 1);
+    // The source purpose leaves the settings file alone.
+    EXPECT_EQ(settings::ProfileFile(setup.settingsPath).readText("Output", "Dir", "none"), "none");
+}
+
+TEST_F(WindowTest, RemovingTheLastFileBringsTheHintBack)
+{
+    addThroughDialog({tone("only.wav", 4.0)});
+    EXPECT_FALSE(window->sm()->isVisible());
+    click("Remove");
+    EXPECT_EQ(window->lv()->topLevelItemCount(), 0);
+    EXPECT_EQ(window->lv_time()->topLevelItemCount(), 0);
+    EXPECT_TRUE(window->sm()->isVisible());
+    EXPECT_EQ(skinText("tataltime"), QStringLiteral("00:00:00"));
+}
+
+TEST_F(WindowTest, DraggingTheBarShowsItsTimeAndBeginTakesIt)
+{
+    addThroughDialog({tone("a.wav", 100.0)});
+    skin::SkinObject* pb = window->skinObject(QStringLiteral("pb"));
+    QRect track = pb->GetRect();
+    auto mouse = [this](QEvent::Type type, QPoint at, Qt::MouseButtons held) {
+        QMouseEvent event(type, QPointF(at), window->Skin1().mapToGlobal(QPointF(at)),
+                          Qt::LeftButton, held, Qt::NoModifier);
+        QCoreApplication::sendEvent(&window->Skin1(), &event);
+    };
+    mouse(QEvent::MouseButtonPress, QPoint(track.left() + 1, track.center().y()), Qt::LeftButton);
+    EXPECT_TRUE(window->state().positionDragging);
+    mouse(QEvent::MouseMove, track.center(), Qt::LeftButton);
+    mouse(QEvent::MouseButtonRelease, track.center(), Qt::NoButton);
+    EXPECT_FALSE(window->state().positionDragging);
+    // The middle of the bar is the middle of the file, give or take the thumb's pixels.
+    int seconds = skinText("timecaption").section(QLatin1Char(':'), 2).toInt();
+    EXPECT_NEAR(seconds, 50, 2);
+    click("Begin");
+    EXPECT_EQ(window->model().sources().entries()[0].begins[0], seconds);
 }

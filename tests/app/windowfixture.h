@@ -27,6 +27,19 @@ public:
     void inform(QWidget*, const QString& message) override { messages.append(message); }
     void popup(QMenu& menu, QPoint) override { popups.append(menu.objectName()); }
     void open(const QUrl& url) override { opened.append(url.toString()); }
+    std::optional<app::SaveAnswer> chooseSaveFile(QWidget*, const QString& folder,
+                                                  const QString& filters, int filterIndex) override
+    {
+        saveFolders.append(folder);
+        saveFilters = filters;
+        saveFilterIndexes.append(filterIndex);
+        return nextSave;
+    }
+    bool confirm(QWidget*, const QString& question) override
+    {
+        questions.append(question);
+        return nextConfirm;
+    }
 
     QStringList nextFiles;
     QString lastFilter;
@@ -34,6 +47,12 @@ public:
     QStringList messages;
     QStringList popups;
     QStringList opened;
+    std::optional<app::SaveAnswer> nextSave; // nothing: the save dialog is cancelled
+    QStringList saveFolders;
+    QString saveFilters;
+    QList<int> saveFilterIndexes;
+    bool nextConfirm = false;
+    QStringList questions;
 };
 
 class WindowTest : public ::testing::Test {

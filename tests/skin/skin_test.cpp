@@ -61,6 +61,9 @@ TEST_F(SkinTest, TheShippedFaceHasEveryObjectOfTheRightKind)
     EXPECT_EQ(form->FindObject(QStringLiteral("levelL"))->kind(), ObjectKind::Meter);
     for (const char* name : {"timecaption", "tataltime", "nm", "pbpos"})
         EXPECT_EQ(form->FindObject(QString::fromUtf8(name))->kind(), ObjectKind::Text) << name;
+    // A text object shows the skin's own text until the program sets one.
+    EXPECT_EQ(form->FindObject(QStringLiteral("timecaption"))->text(), QStringLiteral("00:00:00"));
+    EXPECT_EQ(form->FindObject(QStringLiteral("nm"))->text(), QString());
     // Names are exact: case counts.
     EXPECT_EQ(form->FindObject(QStringLiteral("split")), nullptr);
     EXPECT_EQ(form->FindObject(QStringLiteral("STOP")), nullptr);

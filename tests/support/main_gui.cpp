@@ -1,22 +1,9 @@
-// Test main for window libraries: a QApplication on the offscreen platform, and a
-// private HOME so that no test can touch the user's real settings.
-#include <QApplication>
-#include <QTemporaryDir>
+// Test main for window libraries, on the offscreen platform.
+#include "test_main.h"
 
-#include <cstdlib>
-#include <gtest/gtest.h>
+#include <QApplication>
 
 int main(int argc, char** argv)
 {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    setenv("SDL_AUDIODRIVER", "dummy", 0);
-    setenv("BRISKLET_BUILD_DIR", BRISKLET_BUILD_DIR_DEFAULT, 0);
-    setenv("BRISKLET_SOURCE_DIR", BRISKLET_SOURCE_DIR_DEFAULT, 0);
-    QTemporaryDir home;
-    setenv("HOME", home.path().toLocal8Bit().constData(), 1);
-    setenv("XDG_CONFIG_HOME", (home.path() + QStringLiteral("/.config")).toLocal8Bit().constData(),
-           1);
-    QApplication app(argc, argv);
-    ::testing::InitGoogleTest(&argc, argv);
-    return RUN_ALL_TESTS();
+    return runAllTestsIn<QApplication>(argc, argv);
 }
