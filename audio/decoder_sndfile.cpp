@@ -49,12 +49,16 @@ public:
     {
         // 16-bit samples come out divided by 32768, the factor the WAV writer
         // multiplies by, so a WAV piece keeps its samples bit for bit.
-        if (m_layout != SndfileLayout::Vox)
+        if (!isVox())
             return std::max<sf_count_t>(0, sf_readf_float(m_file.get(), out, frames));
         return readVox(out, frames);
     }
 
 private:
+    // By the codec, not the layout: libsndfile takes a file named ".vox" whose
+    // header it cannot parse (a damaged RIFF) for VOX, with the same fault.
+    bool isVox() const { return (m_info.format & SF_FORMAT_SUBMASK) == SF_FORMAT_VOX_ADPCM; }
+
     // libsndfile decodes VOX a byte (two samples) at a time and drops the
     // second sample of a read of odd length, so reads are made even and the
     // sample left over is kept for the next read.

@@ -51,7 +51,8 @@ SampleBlock SourceReader::read(int64_t count)
     if (!m_converter) {
         const int channels = m_blockChannels;
         std::vector<float> samples = samplestorage::take(static_cast<size_t>(count * channels));
-        int64_t got = std::max<int64_t>(0, m_decoder->read(samples.data(), count));
+        // A decoder never gets to claim more frames than the buffer holds.
+        int64_t got = std::clamp<int64_t>(m_decoder->read(samples.data(), count), 0, count);
         samples.resize(static_cast<size_t>(got * channels));
         return SampleBlock(channels, std::move(samples));
     }
@@ -67,7 +68,7 @@ SampleBlock SourceReader::read(int64_t count)
                          std::min<int64_t>(16, smallest);
         wanted = std::clamp(wanted, smallest, kMaxInputChunk);
         m_input.resize(static_cast<size_t>(wanted * source.channels()));
-        int64_t got = m_decoder->read(m_input.data(), wanted);
+        int64_t got = std::min(m_decoder->read(m_input.data(), wanted), wanted);
         if (got <= 0) {
             m_converter->flush(m_pending);
             m_inputEnded = true;

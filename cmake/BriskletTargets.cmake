@@ -10,6 +10,15 @@ if(BRISKLET_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+# The fuzz targets need clang; the code they reach is built with libFuzzer's
+# coverage hooks (the same tree still builds the tests and programs).
+if(BRISKLET_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    message(FATAL_ERROR "BRISKLET_FUZZ needs clang (e.g. CXX=clang++-14)")
+  endif()
+  add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
+
 # Qt's strict defines: no implicit ASCII casts, no keyword macros, no foreach.
 set(BRISKLET_QT_DEFINES QT_NO_CAST_FROM_ASCII QT_NO_KEYWORDS QT_NO_FOREACH)
 

@@ -68,4 +68,19 @@ std::string readFileBytes(const std::string& path);
 void writeFileBytes(const std::string& path, const std::string& bytes);
 uint64_t fileChecksum(const std::string& path);
 
+// Sets an environment variable for the life of the object, then puts back
+// what was there before.
+class EnvOverride {
+public:
+    EnvOverride(const char* name, const std::string& value);
+    ~EnvOverride();
+    EnvOverride(const EnvOverride&) = delete;
+    EnvOverride& operator=(const EnvOverride&) = delete;
+
+private:
+    std::string m_name;
+    bool m_hadValue;
+    std::string m_old;
+};
+
 } // namespace brisklet::test

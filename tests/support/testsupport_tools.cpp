@@ -1,5 +1,8 @@
 #include "testsupport.h"
 
+#include <QByteArray>
+#include <QtGlobal>
+
 #include <array>
 #include <cstdio>
 #include <cstring>
@@ -63,6 +66,20 @@ DecodedAudio decodeWithFfmpeg(const std::string& path)
                              buffer.begin() + static_cast<long>(n));
     pclose(pipe);
     return audio;
+}
+
+EnvOverride::EnvOverride(const char* name, const std::string& value)
+    : m_name(name), m_hadValue(qEnvironmentVariableIsSet(name)), m_old(qgetenv(name).toStdString())
+{
+    qputenv(name, QByteArray::fromStdString(value));
+}
+
+EnvOverride::~EnvOverride()
+{
+    if (m_hadValue)
+        qputenv(m_name.c_str(), QByteArray::fromStdString(m_old));
+    else
+        qunsetenv(m_name.c_str());
 }
 
 } // namespace brisklet::test

@@ -1,0 +1,275 @@
+// Faults of the disk under a running program: a full or read-only output
+// folder during a split, a join and a tag rewrite, a full or read-only
+// settings folder, and a source cut short or deleted while a job reads it.
+// Root writes through permission bits, so full and read-only folders are
+// small tmpfs mounts; where mounting is not allowed the case is skipped.
+#include "robustness.h"
+
+#include "engine/joinjob.h"
+#include "settings/profilefile.h"
+#include "tags/id3.h"
+#include "tags/ogg.h"
+#include "tags/tagerror.h"
+#include "tags/wmatag.h"
+#include "tagtestfiles.h"
+#include "tests/engine/jobfixture.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+using namespace brisklet;
+using namespace brisklet::test;
+
+namespace {
+
+#define REQUIRE_MOUNT(mount)                                                                       \
+    if (!(mount).mounted())                                                                        \
+    GTEST_SKIP() << "needs a tmpfs mount: " << (mount).reason()
+
+// The names a failed write may leave: none but the filler and what was there.
+void expectNoLeftovers(const SmallMount& mount, const std::vector<std::string>& before)
+{
+    std::vector<std::string> names = folderNames(mount.path());
+    EXPECT_EQ(names, before) << "a failed write left a file behind";
+}
+
+} // namespace
+
+TEST(DiskFaults, SplitIntoAFullFolderStopsWithTheMessage)
+{
+    SmallMount mount(256 * 1024);
+    REQUIRE_MOUNT(mount);
+    JobFixture job;
+    const std::string source = job.addTone("tone.wav", 10); // 160 kB of audio
+    job.state().OutputDirectory = mount.path() + "/";
+    job.state().FunctionChoice = 1; // pieces of 4 seconds, 64 kB each
+    job.state().splitSeconds = 4;
+    job.model.buildSegmentList();
+    writeFileBytes(mount.file("filler"), std::string(120 * 1024, 'f'));
+    const std::vector<std::string> before = folderNames(mount.path());
+    expectHarmless({source}, [&] {
+        try {
+            job.split(1);
+            ADD_FAILURE() << "the split into a full folder succeeded";
+        } catch (const audio::AudioError& error) {
+            EXPECT_NE(std::string(error.what()).find(mount.path()), std::string::npos)
+                << error.what();
+            EXPECT_NE(std::string(error.what()).find("disk full"), std::string::npos)
+                << error.what();
+        }
+    });
+    EXPECT_FALSE(job.state().converting);
+    // Whole pieces written before the disk filled stay; nothing half-written does.
+    for (const std::string& name : folderNames(mount.path())) {
+        if (name != "filler") {
+            EXPECT_EQ(decodedFrames(mount.file(name)), 4 * 8000) << name;
+        }
+    }
+    (void)before;
+}
+
+TEST(DiskFaults, JoinIntoAFullFolderLeavesNothing)
+{
+    SmallMount mount(128 * 1024);
+    REQUIRE_MOUNT(mount);
+    JobFixture job;
+    const std::string first = job.addTone("one.wav", 5);
+    const std::string second = job.addTone("two.wav", 5);
+    job.state().FunctionChoice = 1;
+    job.state().OutputDirectory = mount.path() + "/";
+    const std::vector<std::string> before = folderNames(mount.path());
+    expectHarmless({first, second}, [&] {
+        try {
+            engine::runJoinJob(job.model, job.parts, engine::SaveChoice{mount.file("joined"), 2});
+            ADD_FAILURE() << "the join into a full folder succeeded";
+        } catch (const audio::AudioError& error) {
+            EXPECT_NE(std::string(error.what()).find(mount.file("joined")), std::string::npos)
+                << error.what();
+        }
+    });
+    EXPECT_FALSE(job.state().converting);
+    expectNoLeftovers(mount, before);
+}
+
+TEST(DiskFaults, OutputFolderReadOnly)
+{
+    SmallMount mount(64 * 1024);
+    REQUIRE_MOUNT(mount);
+    ASSERT_TRUE(mount.makeReadOnly());
+    JobFixture job;
+    const std::string source = job.addTone("tone.wav", 1);
+    job.state().OutputDirectory = mount.path() + "/";
+    expectHarmless({source}, [&] {
+        try {
+            job.split(1);
+            ADD_FAILURE() << "a split into a read-only folder succeeded";
+        } catch (const audio::AudioError& error) {
+            EXPECT_NE(std::string(error.what()).find(mount.path()), std::string::npos)
+                << error.what();
+        }
+        try {
+            engine::runJoinJob(job.model, job.parts, engine::SaveChoice{mount.file("joined"), 2});
+            ADD_FAILURE() << "a join into a read-only folder succeeded";
+        } catch (const audio::AudioError& error) {
+            EXPECT_NE(std::string(error.what()).find(mount.path()), std::string::npos)
+                << error.what();
+        }
+    });
+    EXPECT_TRUE(folderNames(mount.path()).empty());
+}
+
+TEST(DiskFaults, TagRewritesOnAFullOrReadOnlyDiskKeepTheOldFile)
+{
+    TempDir dir;
+    const std::vector<std::string> tones = {makeEncodedTone(dir, "t.mp3", 0.5),
+                                            makeEncodedTone(dir, "t.ogg", 0.5),
+                                            makeEncodedTone(dir, "t.wma", 0.5)};
+    for (bool readOnly : {false, true}) {
+        SmallMount mount(256 * 1024);
+        REQUIRE_MOUNT(mount);
+        std::vector<std::string> paths;
+        for (const std::string& tone : tones) {
+            paths.push_back(mount.file(std::filesystem::path(tone).filename().string()));
+            writeFileBytes(paths.back(), readFileBytes(tone));
+        }
+        if (readOnly) {
+            ASSERT_TRUE(mount.makeReadOnly());
+        } else {
+            mount.fill();
+        }
+        const std::vector<std::string> before = folderNames(mount.path());
+        SCOPED_TRACE(readOnly ? "read-only" : "full");
+        expectHarmless(paths, [&] {
+            tags::ID3StructV2 id3;
+            id3.Title = std::string(4000, 't');
+            EXPECT_THROW(tags::WriteID3v2(paths[0], id3), tags::TagError);
+            tags::OGGTag ogg;
+            ogg.Title = std::string(4000, 't');
+            try {
+                EXPECT_FALSE(tags::WriteOggComments(paths[1], ogg));
+            } catch (const tags::TagError& error) {
+                EXPECT_NE(std::string(error.what()).find(mount.path()), std::string::npos)
+                    << error.what();
+            }
+            tags::WMATagStruct wma;
+            wma.Title = "t";
+            try {
+                tags::WriteWmaTag(paths[2], wma);
+                ADD_FAILURE() << "a WMA tag was written to a " << (readOnly ? "read-only" : "full")
+                              << " disk";
+            } catch (const tags::TagError& error) {
+                EXPECT_NE(std::string(error.what()).find(mount.path()), std::string::npos)
+                    << error.what();
+            }
+        });
+        expectNoLeftovers(mount, before);
+    }
+}
+
+TEST(DiskFaults, SettingsFolderFullOrReadOnly)
+{
+    for (bool readOnly : {false, true}) {
+        SmallMount mount(64 * 1024);
+        REQUIRE_MOUNT(mount);
+        SCOPED_TRACE(readOnly ? "read-only" : "full");
+        const std::string path = mount.file("Brisklet.ini");
+        const std::string content = "[Output]\nDir=/music/\n";
+        writeFileBytes(path, content);
+        if (readOnly) {
+            ASSERT_TRUE(mount.makeReadOnly());
+        } else {
+            mount.fill();
+        }
+        const std::vector<std::string> before = folderNames(mount.path());
+        settings::ProfileFile file(path);
+        expectHarmless({path}, [&] {
+            try {
+                file.writeText("Output", "Dir", std::string(8192, 'd'));
+                ADD_FAILURE() << "a settings write succeeded";
+            } catch (const settings::SettingsWriteError& error) {
+                EXPECT_EQ(std::string(error.what()), "Unable to write to " + path);
+            }
+        });
+        EXPECT_EQ(file.readText("Output", "Dir", ""), "/music/");
+        expectNoLeftovers(mount, before);
+    }
+}
+
+TEST(DiskFaults, ASourceCutShortOrDeletedWhileASplitReadsIt)
+{
+    for (bool deleted : {false, true}) {
+        SCOPED_TRACE(deleted ? "deleted" : "cut short");
+        JobFixture job;
+        const std::string source = job.addTone("tone.wav", 20);
+        job.state().FunctionChoice = 1;
+        job.state().splitSeconds = 5;
+        job.model.buildSegmentList();
+        bool damaged = false;
+        job.view.onPump = [&](int pump) {
+            if (pump < 3 || damaged)
+                return;
+            damaged = true;
+            if (deleted)
+                std::filesystem::remove(source);
+            else
+                std::filesystem::resize_file(source, 44 + 8000 * 2 * 3); // 3 s left
+        };
+        std::vector<std::string> outputs;
+        expectHarmless({}, [&] {
+            try {
+                outputs = job.split(1);
+            } catch (const audio::AudioError& error) {
+                EXPECT_NE(std::string(error.what()).find(source), std::string::npos)
+                    << error.what();
+            }
+        });
+        EXPECT_TRUE(damaged);
+        EXPECT_FALSE(job.state().converting);
+        for (const std::string& path : outputs)
+            EXPECT_LE(decodedFrames(path), 5 * 8000) << path;
+        if (deleted) {
+            EXPECT_GE(outputs.size(), 4u); // an open file reads on after its name is gone
+        }
+    }
+}
+
+namespace {
+
+std::string cliProgram()
+{
+    const char* build = std::getenv("BRISKLET_BUILD_DIR");
+    return shellQuote(std::string(build ? build : ".") + "/cli/brisklet-cli");
+}
+
+} // namespace
+
+TEST(DiskFaults, TheCommandLineFailsCleanlyOnAFullDisk)
+{
+    TempDir dir;
+    const std::string source = dir.file("tone.wav");
+    writeToneWav(source, 8000 * 6, 8000, 1);
+    const uint64_t sum = fileChecksum(source);
+
+    // Results printed into a full device are not reported as success.
+    const CommandResult info =
+        runCommand("{ " + cliProgram() + " info " + shellQuote(source) + " >/dev/full; }");
+    EXPECT_NE(info.exitCode, 0);
+    EXPECT_NE(info.output.find("brisklet-cli: cannot write the results"), std::string::npos)
+        << info.output;
+
+    SmallMount mount(64 * 1024);
+    REQUIRE_MOUNT(mount);
+    for (const std::string& command : {std::string("split --mode time --seconds 2"),
+                                       "join --output " + shellQuote(mount.file("joined"))}) {
+        SCOPED_TRACE(command);
+        const CommandResult run = runCommand(cliProgram() + " " + command + " --format wav --out " +
+                                             shellQuote(mount.path()) + " " + shellQuote(source));
+        EXPECT_EQ(run.exitCode, 1) << run.output;
+        EXPECT_NE(run.output.find("brisklet-cli: "), std::string::npos) << run.output;
+        EXPECT_NE(run.output.find(mount.path()), std::string::npos) << run.output;
+        for (const std::string& name : folderNames(mount.path()))
+            EXPECT_EQ(name.find("brisklet-tmp"), std::string::npos) << "left " << name;
+    }
+    EXPECT_EQ(fileChecksum(source), sum);
+}
