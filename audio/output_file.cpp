@@ -93,21 +93,19 @@ void OutputFile::create(const Options& options, std::error_code& error) noexcept
             name += ".brisklet-tmp-";
             start = (target.parent_path() / name).string();
         }
-        if (!options.randomSuffix) {
-            // A file of that name is replaced: it is ours by its name.
+        std::mt19937 random(std::random_device{}());
+        // "x": exclusive creation, so an existing file of the same name is never
+        // taken over. Without randomSuffix the plain name is tried first.
+        for (int attempt = 0; attempt < 100 && !m_file; ++attempt) {
             m_temporary = start;
-            errno = 0;
-            m_file = std::fopen(m_temporary.c_str(), "w+b");
-        } else {
-            std::mt19937 random(std::random_device{}());
-            // "x": exclusive creation, so an existing file of the same name is never taken over.
-            for (int attempt = 0; attempt < 100 && !m_file; ++attempt) {
-                m_temporary = start + randomSuffix(random);
-                errno = 0;
-                m_file = std::fopen(m_temporary.c_str(), "w+bx");
-                if (!m_file && errno != EEXIST)
-                    break;
+            if (options.randomSuffix || attempt > 0) {
+                m_temporary += options.randomSuffix ? "" : "-";
+                m_temporary += randomSuffix(random);
             }
+            errno = 0;
+            m_file = std::fopen(m_temporary.c_str(), "w+bx");
+            if (!m_file && errno != EEXIST)
+                break;
         }
     } catch (...) { // out of memory while building the name
         errno = ENOMEM;

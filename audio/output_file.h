@@ -15,8 +15,10 @@ class OutputFile {
 public:
     struct Options {
         // The temporary file's path, or the start of it when randomSuffix is set
-        // (six random characters follow, and an existing file of that name is
-        // never taken over). Empty: ".<name>.brisklet-tmp-" beside the target.
+        // (six random characters follow). An existing file is never taken over:
+        // without randomSuffix, when the path is taken, "-" and six random
+        // characters are appended to it. Empty: ".<name>.brisklet-tmp-" beside
+        // the target.
         std::string temporary;
         bool randomSuffix = true;
         // Flush the data to the disk before the rename, so that after a power

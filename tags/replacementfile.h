@@ -10,12 +10,13 @@
 
 namespace brisklet::tags {
 
-// "song.mp3" -> "song.temp": the name a leftover is recognised by.
+// "song.mp3" -> "song.temp": the name a leftover is recognised by (it starts
+// with this; when a file of that name exists, a random ending follows).
 std::string temporaryPathFor(const std::string& target);
 
 class ReplacementFile {
 public:
-    // Creates the temporary file, empty, replacing any file of that name, for
+    // Creates the temporary file, empty, never taking over an existing file, for
     // the caller to write by its path. errorPrefix starts the messages of the
     // TagErrors thrown, e.g. "Cannot write comments: ".
     ReplacementFile(std::string target, std::string errorPrefix);

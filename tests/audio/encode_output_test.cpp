@@ -155,16 +155,15 @@ TEST(EncodeOutput, FullDiskIsReportedAndCleanedUp)
     }
 }
 
-// The other users of the replaced file: a fixed temporary name (which takes
-// the place of a leftover), content written by path after closeHandle(), and
-// the forms that report through an error_code instead of throwing.
+// The other users of the replaced file: a fixed temporary name (which never
+// takes over a file already there), content written by path after
+// closeHandle(), and the forms that report through an error_code.
 TEST(OutputFile, FixedTemporaryNameAndWritingByPath)
 {
     TempDir dir;
     const std::string target = dir.file("song.mp3");
     writeFileBytes(target, "old");
     fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
-    writeFileBytes(dir.file("song.temp"), "a leftover of an earlier crash");
     audio::OutputFile::Options options;
     options.temporary = dir.file("song.temp");
     options.randomSuffix = false;
@@ -173,7 +172,7 @@ TEST(OutputFile, FixedTemporaryNameAndWritingByPath)
     {
         audio::OutputFile file(target, options, error);
         ASSERT_FALSE(error);
-        EXPECT_EQ(readFileBytes(dir.file("song.temp")), ""); // created empty
+        EXPECT_EQ(file.temporaryPath(), dir.file("song.temp"));
         file.closeHandle();
         writeFileBytes(file.temporaryPath(), "new");
         EXPECT_EQ(readFileBytes(target), "old");
@@ -183,6 +182,22 @@ TEST(OutputFile, FixedTemporaryNameAndWritingByPath)
     EXPECT_EQ(readFileBytes(target), "new");
     EXPECT_EQ(fs::status(target).permissions(), fs::perms::owner_read | fs::perms::owner_write);
     EXPECT_EQ(folderEntries(dir.path()), std::vector<std::string>{"song.mp3"});
+
+    // A file of the fixed name may be the user's own: it stays, and the
+    // temporary file takes the name with a random ending.
+    writeFileBytes(dir.file("song.temp"), "the user's own file");
+    {
+        audio::OutputFile file(target, options, error);
+        ASSERT_FALSE(error);
+        EXPECT_EQ(file.temporaryPath().rfind(dir.file("song.temp-"), 0), 0u);
+        EXPECT_TRUE(file.write("newer", 5));
+        file.commit(error);
+    }
+    EXPECT_FALSE(error);
+    EXPECT_EQ(readFileBytes(target), "newer");
+    EXPECT_EQ(readFileBytes(dir.file("song.temp")), "the user's own file");
+    EXPECT_EQ(folderEntries(dir.path()), (std::vector<std::string>{"song.mp3", "song.temp"}));
+    fs::remove(dir.file("song.temp"));
 
     audio::OutputFile missing(dir.file("no/such/x.ini"), {}, error);
     EXPECT_EQ(error, std::errc::no_such_file_or_directory);
@@ -198,6 +213,6 @@ TEST(OutputFile, FixedTemporaryNameAndWritingByPath)
         EXPECT_EQ(kept.temporaryPath().size(), options.temporary.size() + 6);
         EXPECT_TRUE(kept.write("abandoned", 9));
     } // no commit: the target stays
-    EXPECT_EQ(readFileBytes(target), "new");
+    EXPECT_EQ(readFileBytes(target), "newer");
     EXPECT_EQ(folderEntries(dir.path()), std::vector<std::string>{"song.mp3"});
 }

@@ -171,8 +171,11 @@ TEST(OggFile, OnlyTheGivenFieldsRemain)
     OGGTag tag;
     tag.Title = "T";
     tag.Genre = "G";
+    // A file that happens to have the temporary file's name is the user's: it stays.
+    writeFileBytes(dir.file("two.temp"), "notes");
     WriteOggComments(path, tag);
     EXPECT_EQ(vorbisCommentList(path), "Title=T\nGenre=G");
+    EXPECT_EQ(readFileBytes(dir.file("two.temp")), "notes");
 }
 
 TEST(OggFile, LargeCommentAddsHeaderPagesAndRenumbers)
