@@ -50,32 +50,35 @@ AudioFileinfo seedTagRecord(const std::string& path)
     return record;
 }
 
+namespace {
+
+// The fields every output format carries; the year goes by each format's own name.
+template <class Tag> Tag carriedFields(const AudioFileinfo& record)
+{
+    Tag tag;
+    tag.Title = record.Title;
+    tag.Artist = record.Artist;
+    tag.Album = record.Album;
+    tag.Genre = record.Genre;
+    return tag;
+}
+
+} // namespace
+
 void WriteOutputTags(const std::string& outputPath, const AudioFileinfo& record)
 {
     const std::string extension = lowerExtension(outputPath);
     if (extension == ".mp3") {
-        ID3StructV2 tag;
-        tag.Title = record.Title;
-        tag.Artist = record.Artist;
-        tag.Album = record.Album;
+        auto tag = carriedFields<ID3StructV2>(record);
         tag.Year = record.Year;
-        tag.Genre = record.Genre;
         WriteID3v2(outputPath, tag);
     } else if (extension == ".ogg") {
-        OGGTag tag;
-        tag.Title = record.Title;
-        tag.Artist = record.Artist;
-        tag.Album = record.Album;
+        auto tag = carriedFields<OGGTag>(record);
         tag.Date = record.Year;
-        tag.Genre = record.Genre;
         WriteOggComments(outputPath, tag);
     } else if (extension == ".wma") {
-        WMATagStruct tag;
-        tag.Title = record.Title;
-        tag.Artist = record.Artist;
-        tag.Album = record.Album;
+        auto tag = carriedFields<WMATagStruct>(record);
         tag.Year = record.Year;
-        tag.Genre = record.Genre;
         WriteWmaTag(outputPath, tag);
     }
 }
