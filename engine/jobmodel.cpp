@@ -185,16 +185,30 @@ void JobModel::refreshTotalTime()
     m_view.setTotalTime(timeText(totalSeconds(m_sources.entries(), m_state)));
 }
 
+// The segment being edited (the last row) of the entry on show. False, with
+// the message to give (or none), when there is nothing to edit.
+bool JobModel::openSegment(listrecord*& entry, size_t& open, std::string& refusal)
+{
+    entry = editedEntry();
+    if (!entry)
+        return false;
+    if (!m_state.segmentsEditable()) {
+        refusal = onlyCustomMessage;
+        return false;
+    }
+    if (m_rows.empty() || m_rows.size() - 1 >= entry->begins.size())
+        return false;
+    open = m_rows.size() - 1;
+    return true;
+}
+
 std::string JobModel::takeBarTime(bool begin)
 {
-    listrecord* entry = editedEntry();
-    if (!entry)
-        return {};
-    if (!m_state.segmentsEditable())
-        return onlyCustomMessage;
-    size_t open = m_rows.size() - 1;
-    if (m_rows.empty() || open >= entry->begins.size())
-        return {};
+    std::string refusal;
+    listrecord* entry = nullptr;
+    size_t open = 0;
+    if (!openSegment(entry, open, refusal))
+        return refusal;
     m_state.barPosition = m_view.positionBar().position;
     int32_t seconds =
         timeAtBar(m_state.barPosition, barDuration(), m_view.positionBar().usableRange());
@@ -217,14 +231,11 @@ std::string JobModel::takeEnd()
 
 std::string JobModel::commitSegment()
 {
-    listrecord* entry = editedEntry();
-    if (!entry)
-        return {};
-    if (!m_state.segmentsEditable())
-        return onlyCustomMessage;
-    size_t open = m_rows.size() - 1;
-    if (m_rows.empty() || open >= entry->begins.size())
-        return {};
+    std::string refusal;
+    listrecord* entry = nullptr;
+    size_t open = 0;
+    if (!openSegment(entry, open, refusal))
+        return refusal;
     // Begin equal to end is accepted.
     if (entry->ends[open] < entry->begins[open])
         return startAfterEndMessage;

@@ -79,6 +79,7 @@ private:
     listrecord* editedEntry();
     // The duration the bar maps onto: entry 0's in Unification.
     int32_t barDuration() const;
+    bool openSegment(listrecord*& entry, size_t& open, std::string& refusal);
     std::string takeBarTime(bool begin);
     void showTimeAt(int position);
 
