@@ -411,10 +411,7 @@ void WriteID3v2(const std::string& fileName, const ID3StructV2& tag)
     const size_t oldTag = leadingID3v2Length(readAt(in, 0, HeaderSize), fileSize);
 
     ReplacementFile replacement(fileName, "Cannot write the ID3 tag: ");
-    std::ofstream out(replacement.temporaryPath(), std::ios::binary | std::ios::trunc);
-    if (!out)
-        throw TagError("Cannot write the ID3 tag: cannot create " + replacement.temporaryPath() +
-                       ": " + std::strerror(errno));
+    std::ofstream out = replacement.openForWriting();
     const std::string rendered = renderID3v2(tag);
     out.write(rendered.data(), static_cast<std::streamsize>(rendered.size()));
     in.seekg(static_cast<std::streamoff>(oldTag));
@@ -423,9 +420,12 @@ void WriteID3v2(const std::string& fileName, const ID3StructV2& tag)
         out.write(buffer.data(), in.gcount());
     if (in.bad())
         throw TagError("Cannot write the ID3 tag: cannot read " + fileName);
-    out.close();
+    if (out) {
+        errno = 0;
+        out.close();
+    }
     if (!out)
-        throw TagError("Cannot write the ID3 tag: cannot write " + replacement.temporaryPath());
+        replacement.failedWriting();
     replacement.commit();
 }
 

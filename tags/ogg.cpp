@@ -128,21 +128,20 @@ bool WriteOggComments(const std::string& fileName, const OGGTag& tag)
 
     const std::string prefix = "Cannot write comments: ";
     ReplacementFile replacement(fileName, prefix);
-    std::ofstream out(replacement.temporaryPath(), std::ios::binary | std::ios::trunc);
-    if (!out)
-        throw TagError(prefix + "cannot create " + replacement.temporaryPath() + ": " +
-                       std::strerror(errno));
+    std::ofstream out = replacement.openForWriting();
     try {
         editor->write(out, commentsFromOggTag(tag));
     } catch (const OggFormatError& error) {
         if (!out) // the disk refused the copy (full, or an I/O error)
-            throw TagError(prefix + "cannot write " + replacement.temporaryPath() + ": " +
-                           std::strerror(errno));
+            replacement.failedWriting();
         throw TagError(prefix + error.what());
     }
-    out.close();
+    if (out) {
+        errno = 0;
+        out.close();
+    }
     if (!out)
-        throw TagError(prefix + "cannot write " + replacement.temporaryPath());
+        replacement.failedWriting();
     in.close();
     try {
         replacement.commit();

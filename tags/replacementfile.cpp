@@ -2,6 +2,8 @@
 
 #include "tags/tagerror.h"
 
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
 #include <system_error>
 
@@ -37,6 +39,22 @@ ReplacementFile::ReplacementFile(std::string target, std::string errorPrefix)
         throw TagError(m_errorPrefix + "cannot create " + temporaryPathFor(m_target) + ": " +
                        m_createError.message());
     m_file.closeHandle(); // the caller writes it by its path
+}
+
+std::ofstream ReplacementFile::openForWriting() const
+{
+    std::ofstream out(temporaryPath(), std::ios::binary | std::ios::trunc);
+    if (!out)
+        throw TagError(m_errorPrefix + "cannot create " + temporaryPath() + ": " +
+                       std::strerror(errno));
+    return out;
+}
+
+void ReplacementFile::failedWriting() const
+{
+    const int reason = errno != 0 ? errno : EIO;
+    throw TagError(m_errorPrefix + "cannot write " + temporaryPath() + ": " +
+                   std::strerror(reason));
 }
 
 void ReplacementFile::commit()

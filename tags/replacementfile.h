@@ -5,6 +5,7 @@
 
 #include "audio/output_file.h"
 
+#include <fstream>
 #include <string>
 #include <system_error>
 
@@ -25,6 +26,12 @@ public:
     ReplacementFile& operator=(const ReplacementFile&) = delete;
 
     const std::string& temporaryPath() const { return m_file.temporaryPath(); }
+    // The temporary file opened as a stream; throws TagError "<prefix>cannot
+    // create <temporary>: <reason>".
+    std::ofstream openForWriting() const;
+    // Throws TagError "<prefix>cannot write <temporary>: <reason>", the reason
+    // being the failed write's errno.
+    [[noreturn]] void failedWriting() const;
     // Renames the (closed) temporary file over the target; throws TagError.
     void commit();
 

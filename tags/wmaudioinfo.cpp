@@ -55,6 +55,9 @@ bool countFits(std::string_view object, size_t countAt, size_t minimumEntry)
     return littleEndian(object, countAt, 2) <= (object.size() - countAt - 2) / minimumEntry;
 }
 
+// TagLib reads the content descriptions only among the header's own objects
+// and the metadata objects only inside the header extension; anywhere else it
+// keeps them as opaque objects, so only there must their counts fit.
 bool objectsFit(std::string_view objects, bool inExtension)
 {
     size_t pos = 0;
@@ -64,11 +67,12 @@ bool objectsFit(std::string_view objects, bool inExtension)
         if (size < ObjectHeader || size > objects.size() - pos)
             return false;
         const std::string_view object = objects.substr(pos, static_cast<size_t>(size));
-        if (guid == ExtendedContentGuid && !countFits(object, 24, 6))
+        if (guid == ExtendedContentGuid && !inExtension && !countFits(object, 24, 6))
             return false; // name length, type, value length: 6 bytes at least
-        if ((guid == MetadataGuid || guid == MetadataLibraryGuid) && !countFits(object, 24, 12))
+        if ((guid == MetadataGuid || guid == MetadataLibraryGuid) && inExtension &&
+            !countFits(object, 24, 12))
             return false;
-        if (guid == ContentDescriptionGuid) {
+        if (guid == ContentDescriptionGuid && !inExtension) {
             uint64_t texts = 0;
             for (size_t i = 0; i < 5 && object.size() >= 34; ++i)
                 texts += littleEndian(object, 24 + 2 * i, 2);

@@ -3,6 +3,7 @@
 // by the test, and "Stop" pressed while a job runs.
 #include "app/mainwindow_jobs.h"
 #include "engine/segments.h"
+#include "smallmount.h"
 #include "windowfixture.h"
 
 #include <QApplication>
@@ -305,6 +306,39 @@ TEST_F(JobsWindowTest, AnErrorIsShownOnceAndTheWindowStaysUsable)
     click("Join");
     EXPECT_EQ(frames(outFile("mix.wav")), 5 * 8000);
     EXPECT_EQ(dialogs.messages.size(), 2);
+}
+
+TEST_F(JobsWindowTest, AFullOutputFolderEndsTheSplitWithOneMessageAndTheWindowStaysUsable)
+{
+    SmallMount mount(128 * 1024); // room for one piece of 80 kB, not two
+    if (!mount.mounted())
+        GTEST_SKIP() << "needs a tmpfs mount: " << mount.reason();
+    addThroughDialog({tone("a.wav", 20.0)});
+    state().FunctionChoice = static_cast<int>(engine::Mode::ByTime);
+    state().splitSeconds = 5;
+    state().OutputDirectory = mount.path() + "/";
+
+    click("Split");
+
+    ASSERT_EQ(dialogs.messages.size(), 1);
+    EXPECT_TRUE(dialogs.messages[0].contains(QString::fromStdString(mount.path())))
+        << dialogs.messages[0].toStdString();
+    EXPECT_TRUE(dialogs.messages[0].contains(QStringLiteral("disk full")))
+        << dialogs.messages[0].toStdString();
+    // The whole piece stays; the one the disk refused leaves nothing behind.
+    EXPECT_EQ(folderNames(mount.path()), std::vector<std::string>{"a_1.wav"});
+    EXPECT_EQ(frames(mount.file("a_1.wav")), 5 * 8000);
+    EXPECT_TRUE(dialogs.opened.isEmpty());
+    EXPECT_FALSE(state().converting);
+    EXPECT_EQ(skinText("pbpos"), QString());
+
+    // Pointed at a folder with room, the same list splits whole.
+    state().OutputDirectory = out;
+    click("Split");
+    for (int n = 1; n <= 4; ++n)
+        EXPECT_EQ(frames(outFile("a_" + std::to_string(n) + ".wav")), 5 * 8000) << n;
+    EXPECT_EQ(dialogs.messages.size(), 1);
+    EXPECT_EQ(dialogs.opened, QStringList{outputFolderUrl()});
 }
 
 // The real save dialog behind the seam: it opens on the type asked for and

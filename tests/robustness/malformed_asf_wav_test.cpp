@@ -34,6 +34,7 @@ const char* extendedContentGuid =
     "\x40\xA4\xD0\xD2\x07\xE3\xD2\x11\x97\xF0\x00\xA0\xC9\x5E\xA8\x50";
 const char* contentDescriptionGuid =
     "\x33\x26\xB2\x75\x8E\x66\xCF\x11\xA6\xD9\x00\xAA\x00\x62\xCE\x6C";
+const char* metadataGuid = "\xEA\xCB\xF8\xC5\xAF\x5B\x77\x48\x84\x67\xAA\x8C\x44\xFA\x4C\xCA";
 
 // A 16-bit PCM WAV of `frames` frames, with the fields a case damages.
 struct WavLayout {
@@ -103,6 +104,33 @@ TEST(MalformedAsf, DamagedObjectSizesAndCounts)
         checkFile(dir, "title_length_huge.wma", with(description + 24, 0xFFFF, 2));
         checkFile(dir, "description_size_huge.wma", with(description + 16, 0x7FFFFFFFFFFFull, 8));
     }
+}
+
+// TagLib keeps a metadata object outside the header extension as an opaque
+// object and writes it back empty; such a file stays a tagged WMA file.
+TEST(MalformedAsf, AnEmptyMetadataObjectAmongTheHeaderObjectsKeepsTheTagsRewritable)
+{
+    TempDir dir;
+    const std::string path = makeEncodedTone(dir, "tone.wma", 0.5);
+    tags::WMATagStruct tag;
+    tag.Title = "Tone";
+    ASSERT_TRUE(tags::WriteWmaTag(path, tag));
+    std::string bytes = readFileBytes(path);
+    std::string metadata = std::string(metadataGuid, 16) + std::string(8, '\0');
+    putLittle(metadata, 16, metadata.size(), 8);
+    bytes.insert(30, metadata);
+    putLittle(bytes, 16, getLittle(bytes, 16, 8) + metadata.size(), 8);
+    putLittle(bytes, 24, getLittle(bytes, 24, 4) + 1, 4);
+    writeFileBytes(path, bytes);
+
+    tags::WMATagStruct read;
+    ASSERT_TRUE(tags::ReadWmaTag(path, read));
+    EXPECT_EQ(read.Title, "Tone");
+    read.Artist = "Someone";
+    ASSERT_TRUE(tags::WriteWmaTag(path, read));
+    tags::WMATagStruct again;
+    ASSERT_TRUE(tags::ReadWmaTag(path, again));
+    EXPECT_EQ(again, read);
 }
 
 TEST(MalformedWav, DamagedHeadersAreRefusedOrReadUpToTheDamage)

@@ -1,7 +1,9 @@
 #pragma once
 // Helpers of the robustness tests: the rules every damaged input is held to
-// (no crash, bounded time and memory, sources unchanged), byte-level edits of
-// generated files, and small mounts for disk faults.
+// (no crash, bounded time and memory, sources unchanged) and byte-level edits
+// of generated files. Small mounts for disk faults are in smallmount.h.
+
+#include "smallmount.h"
 
 #include <cstdint>
 #include <functional>
@@ -35,31 +37,5 @@ struct OggPage {
 std::vector<OggPage> oggPages(const std::string& bytes);
 // Recomputes the checksum of the page after an edit.
 void fixOggChecksum(std::string& bytes, const OggPage& page);
-
-// A tmpfs of `bytes` mounted on a fresh folder, unmounted on destruction.
-// mounted() is false (with the reason) where mounting is not allowed.
-class SmallMount {
-public:
-    explicit SmallMount(size_t bytes);
-    ~SmallMount();
-    SmallMount(const SmallMount&) = delete;
-    SmallMount& operator=(const SmallMount&) = delete;
-    bool mounted() const { return m_mounted; }
-    const std::string& reason() const { return m_reason; }
-    const std::string& path() const { return m_path; }
-    std::string file(const std::string& name) const { return m_path + "/" + name; }
-    // Remounts read-only; false when that fails.
-    bool makeReadOnly();
-    // Writes a filler file until the file system is full.
-    void fill();
-
-private:
-    std::string m_path;
-    std::string m_reason;
-    bool m_mounted = false;
-};
-
-// Names in a folder, sorted.
-std::vector<std::string> folderNames(const std::string& folder);
 
 } // namespace brisklet::test
