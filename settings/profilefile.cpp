@@ -10,6 +10,7 @@
 #include <climits>
 #include <cstdint>
 #include <optional>
+#include <string_view>
 #include <vector>
 
 namespace brisklet::settings {
@@ -22,23 +23,25 @@ struct Line {
 
 enum class LineKind { Other, Section, Key };
 
+// Views into the line parsed: a line may be a megabyte long, and every read
+// parses the whole file, so nothing is copied until a value is taken.
 struct ParsedLine {
     LineKind kind = LineKind::Other;
-    std::string name;  // section or key name, trimmed
-    std::string value; // key value, trimmed
+    std::string_view name;  // section or key name, trimmed
+    std::string_view value; // key value, trimmed
 };
 
-std::string trimmed(const std::string& text)
+std::string_view trimmed(std::string_view text)
 {
     const char* blanks = " \t\r\n\v\f";
     const size_t first = text.find_first_not_of(blanks);
-    if (first == std::string::npos) {
+    if (first == std::string_view::npos) {
         return {};
     }
     return text.substr(first, text.find_last_not_of(blanks) - first + 1);
 }
 
-bool sameName(const std::string& a, const std::string& b)
+bool sameName(std::string_view a, std::string_view b)
 {
     if (a.size() != b.size()) {
         return false;
@@ -54,21 +57,21 @@ bool sameName(const std::string& a, const std::string& b)
 
 // Comments (";" or "#") and lines that are neither a section nor a key are
 // kept as they are and never match a name.
-ParsedLine parse(const std::string& text)
+ParsedLine parse(std::string_view text)
 {
-    const std::string line = trimmed(text);
+    const std::string_view line = trimmed(text);
     if (line.empty() || line[0] == ';' || line[0] == '#') {
         return {};
     }
     if (line[0] == '[') {
         const size_t close = line.find(']');
-        if (close == std::string::npos) {
+        if (close == std::string_view::npos) {
             return {}; // a broken header opens no section
         }
         return {LineKind::Section, trimmed(line.substr(1, close - 1)), {}};
     }
     const size_t equals = line.find('=');
-    if (equals == std::string::npos) {
+    if (equals == std::string_view::npos) {
         return {};
     }
     return {LineKind::Key, trimmed(line.substr(0, equals)), trimmed(line.substr(equals + 1))};
@@ -158,7 +161,7 @@ std::optional<std::string> findValue(const std::string& path, const std::string&
     if (!place.key) {
         return std::nullopt;
     }
-    std::string value = parse(lines[*place.key].text).value;
+    std::string value(parse(lines[*place.key].text).value);
     if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
         value.back() == value.front()) {
         value = value.substr(1, value.size() - 2);
@@ -322,7 +325,7 @@ void ProfileFile::writeText(const std::string& section, const std::string& key,
     const KeyPlace place = findKey(lines, section, key);
     if (place.key) {
         Line& line = lines[*place.key];
-        line.text = parse(line.text).name + "=" + value;
+        line.text = std::string(parse(line.text).name) + "=" + value;
     } else if (place.section) {
         lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(place.insertAt),
                      Line{key + "=" + value, newline});
