@@ -3,6 +3,7 @@
 #include "tags/tagtext.h"
 
 #include <fstream>
+#include <optional>
 #include <string_view>
 
 #include <taglib/asffile.h>
@@ -23,7 +24,8 @@ TagLib::String fromUtf8(const std::string& text)
 
 // TagLib trusts the sizes and counts of an ASF header: a damaged file that
 // claims 65535 attributes in a few bytes costs it seconds and hundreds of MiB.
-// Such a header is taken as no readable ASF file before TagLib sees it.
+// Such a header, or one that TagLib would walk otherwise than its sizes say,
+// is taken as no readable ASF file before TagLib sees it.
 const std::string_view
     HeaderGuid("\x30\x26\xB2\x75\x8E\x66\xCF\x11\xA6\xD9\x00\xAA\x00\x62\xCE\x6C", 16);
 const std::string_view
@@ -46,48 +48,110 @@ uint64_t littleEndian(std::string_view bytes, size_t pos, size_t width)
     return value;
 }
 
-// A 16-bit entry count at `countAt` that the object's bytes can hold, at
-// `minimumEntry` bytes an entry.
-bool countFits(std::string_view object, size_t countAt, size_t minimumEntry)
+// The bytes TagLib reads for one attribute at `pos`, as it reads them: kind 0
+// is an extended content descriptor, 1 a metadata record, 2 a metadata library
+// record. Numbers take their type's width whatever size is given. Nothing when
+// they run past the object.
+std::optional<size_t> attributeLength(std::string_view object, size_t pos, int kind)
+{
+    const size_t fixed = kind == 0 ? 6 : 12;
+    if (object.size() - pos < fixed)
+        return std::nullopt;
+    uint64_t nameLength = 0, type = 0, size = 0;
+    if (kind == 0) {
+        nameLength = littleEndian(object, pos, 2);
+        if (object.size() - pos < fixed + nameLength)
+            return std::nullopt;
+        type = littleEndian(object, pos + 2 + nameLength, 2);
+        size = littleEndian(object, pos + 4 + nameLength, 2);
+    } else {
+        nameLength = littleEndian(object, pos + 4, 2);
+        type = littleEndian(object, pos + 6, 2);
+        size = littleEndian(object, pos + 8, 4);
+    }
+    uint64_t value = 0;
+    switch (type) {
+    case 0: // text
+    case 1: // bytes
+    case 6: // GUID
+        value = size;
+        break;
+    case 2: // boolean
+        value = kind == 0 ? 4 : 2;
+        break;
+    case 3: // 32-bit
+        value = 4;
+        break;
+    case 4: // 64-bit
+        value = 8;
+        break;
+    case 5: // 16-bit
+        value = 2;
+        break;
+    default: // unknown: TagLib reads no value
+        break;
+    }
+    const uint64_t total = fixed + nameLength + value;
+    if (total > object.size() - pos)
+        return std::nullopt;
+    return static_cast<size_t>(total);
+}
+
+// TagLib reads an attribute list by its count, not by the object's size, and
+// reads the next object where the list ends; the list must end exactly at the
+// object's end, or TagLib would find objects that were never checked.
+bool attributesFill(std::string_view object, size_t countAt, int kind)
 {
     if (object.size() < countAt + 2)
         return false;
-    return littleEndian(object, countAt, 2) <= (object.size() - countAt - 2) / minimumEntry;
+    size_t pos = countAt + 2;
+    for (uint64_t count = littleEndian(object, countAt, 2); count > 0; --count) {
+        const std::optional<size_t> length = attributeLength(object, pos, kind);
+        if (!length)
+            return false;
+        pos += *length;
+    }
+    return pos == object.size();
 }
 
+// The objects in `objects` as TagLib walks them, checked; the number found, or
+// nothing when one reaches beyond its room or TagLib would read it otherwise.
 // TagLib reads the content descriptions only among the header's own objects
 // and the metadata objects only inside the header extension; anywhere else it
-// keeps them as opaque objects, so only there must their counts fit.
-bool objectsFit(std::string_view objects, bool inExtension)
+// keeps them as opaque objects, so only there are they checked.
+std::optional<uint64_t> objectsFit(std::string_view objects, bool inExtension)
 {
     size_t pos = 0;
+    uint64_t found = 0;
     while (objects.size() - pos >= ObjectHeader) {
         const std::string_view guid = objects.substr(pos, 16);
         const uint64_t size = littleEndian(objects, pos + 16, 8);
         if (size < ObjectHeader || size > objects.size() - pos)
-            return false;
+            return std::nullopt;
         const std::string_view object = objects.substr(pos, static_cast<size_t>(size));
-        if (guid == ExtendedContentGuid && !inExtension && !countFits(object, 24, 6))
-            return false; // name length, type, value length: 6 bytes at least
-        if ((guid == MetadataGuid || guid == MetadataLibraryGuid) && inExtension &&
-            !countFits(object, 24, 12))
-            return false;
-        if (guid == ContentDescriptionGuid && !inExtension) {
+        bool fits = true;
+        if (!inExtension && guid == ExtendedContentGuid) {
+            fits = attributesFill(object, 24, 0);
+        } else if (inExtension && (guid == MetadataGuid || guid == MetadataLibraryGuid)) {
+            fits = attributesFill(object, 24, guid == MetadataGuid ? 1 : 2);
+        } else if (!inExtension && guid == ContentDescriptionGuid) {
             uint64_t texts = 0;
             for (size_t i = 0; i < 5 && object.size() >= 34; ++i)
                 texts += littleEndian(object, 24 + 2 * i, 2);
-            if (object.size() < 34 || texts > object.size() - 34)
-                return false;
+            fits = object.size() >= 34 && texts == object.size() - 34;
+        } else if (!inExtension && guid == HeaderExtensionGuid) {
+            fits = object.size() >= 46 && littleEndian(object, 42, 4) == object.size() - 46 &&
+                   objectsFit(object.substr(46), true).has_value();
         }
-        if (guid == HeaderExtensionGuid && !inExtension) {
-            if (object.size() < 46 || littleEndian(object, 42, 4) > object.size() - 46 ||
-                !objectsFit(object.substr(46, static_cast<size_t>(littleEndian(object, 42, 4))),
-                            true))
-                return false;
-        }
+        if (!fits)
+            return std::nullopt;
         pos += static_cast<size_t>(size);
+        ++found;
     }
-    return true;
+    // TagLib reads the extension's objects until its data is used up.
+    if (inExtension && pos != objects.size())
+        return std::nullopt;
+    return found;
 }
 
 // False for an ASF header whose sizes or counts reach beyond what it holds;
@@ -107,7 +171,9 @@ bool plausibleAsfHeader(const std::string& fileName)
     std::string objects(static_cast<size_t>(headerSize - 30), '\0');
     if (!in.read(objects.data(), static_cast<std::streamsize>(objects.size())))
         return false;
-    return objectsFit(objects, false);
+    // TagLib reads as many objects as the header counts, past its end if need be.
+    const std::optional<uint64_t> found = objectsFit(objects, false);
+    return found && littleEndian(start, 24, 4) <= *found;
 }
 
 } // namespace

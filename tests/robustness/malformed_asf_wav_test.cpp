@@ -106,6 +106,27 @@ TEST(MalformedAsf, DamagedObjectSizesAndCounts)
     }
 }
 
+// TagLib reads an object's attributes by their count and the next object where
+// they end: an object longer than its attributes hides another one, here
+// claiming 65535 attributes, that TagLib would read and no size check sees.
+TEST(MalformedAsf, AnObjectHiddenBehindTheAttributesIsRefused)
+{
+    TempDir dir;
+    const std::string file = readFileBytes(makeEncodedTone(dir, "tone.wma", 0.5));
+    const size_t extended = findObject(file, extendedContentGuid);
+    ASSERT_NE(extended, std::string::npos);
+    std::string hidden = std::string(extendedContentGuid, 16) + std::string(8, '\0') + "\xFF\xFF";
+    putLittle(hidden, 16, hidden.size(), 8);
+    std::string bytes = file;
+    const uint64_t size = getLittle(bytes, extended + 16, 8);
+    bytes.insert(extended + size, hidden);
+    putLittle(bytes, extended + 16, size + hidden.size(), 8);
+    putLittle(bytes, 16, getLittle(bytes, 16, 8) + hidden.size(), 8);
+    checkFile(dir, "object_hidden_behind_attributes.wma", bytes);
+    tags::WMATagStruct tag;
+    EXPECT_FALSE(tags::ReadWmaTag(dir.file("object_hidden_behind_attributes.wma"), tag));
+}
+
 // TagLib keeps a metadata object outside the header extension as an opaque
 // object and writes it back empty; such a file stays a tagged WMA file.
 TEST(MalformedAsf, AnEmptyMetadataObjectAmongTheHeaderObjectsKeepsTheTagsRewritable)
