@@ -420,12 +420,7 @@ void WriteID3v2(const std::string& fileName, const ID3StructV2& tag)
         out.write(buffer.data(), in.gcount());
     if (in.bad())
         throw TagError("Cannot write the ID3 tag: cannot read " + fileName);
-    if (out) {
-        errno = 0;
-        out.close();
-    }
-    if (!out)
-        replacement.failedWriting();
+    replacement.closeWritten(out);
     replacement.commit();
 }
 

@@ -136,12 +136,7 @@ bool WriteOggComments(const std::string& fileName, const OGGTag& tag)
             replacement.failedWriting();
         throw TagError(prefix + error.what());
     }
-    if (out) {
-        errno = 0;
-        out.close();
-    }
-    if (!out)
-        replacement.failedWriting();
+    replacement.closeWritten(out);
     in.close();
     try {
         replacement.commit();

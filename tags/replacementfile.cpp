@@ -57,6 +57,16 @@ void ReplacementFile::failedWriting() const
                    std::strerror(reason));
 }
 
+void ReplacementFile::closeWritten(std::ofstream& out) const
+{
+    if (out) {
+        errno = 0;
+        out.close();
+    }
+    if (!out)
+        failedWriting();
+}
+
 void ReplacementFile::commit()
 {
     std::error_code error;

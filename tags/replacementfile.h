@@ -32,6 +32,9 @@ public:
     // Throws TagError "<prefix>cannot write <temporary>: <reason>", the reason
     // being the failed write's errno.
     [[noreturn]] void failedWriting() const;
+    // Closes the stream written; throws as failedWriting() when a write or the
+    // close failed.
+    void closeWritten(std::ofstream& out) const;
     // Renames the (closed) temporary file over the target; throws TagError.
     void commit();
 

@@ -154,8 +154,9 @@ std::optional<uint64_t> objectsFit(std::string_view objects, bool inExtension)
     return found;
 }
 
-// False for an ASF header whose sizes or counts reach beyond what it holds;
-// true for anything else (TagLib then decides whether it is ASF).
+// False for an ASF header whose sizes or counts reach beyond what it holds or
+// that TagLib would walk otherwise; true for anything else (TagLib then
+// decides whether it is ASF).
 bool plausibleAsfHeader(const std::string& fileName)
 {
     std::ifstream in(fileName, std::ios::binary | std::ios::ate);
@@ -165,8 +166,7 @@ bool plausibleAsfHeader(const std::string& fileName)
     if (!in || fileSize < 30 || !in.read(start.data(), 30) || start.compare(0, 16, HeaderGuid) != 0)
         return true;
     const uint64_t headerSize = littleEndian(start, 16, 8);
-    if (headerSize < 30 || headerSize > uint64_t(fileSize) ||
-        littleEndian(start, 24, 4) > (headerSize - 30) / ObjectHeader)
+    if (headerSize < 30 || headerSize > uint64_t(fileSize))
         return false;
     std::string objects(static_cast<size_t>(headerSize - 30), '\0');
     if (!in.read(objects.data(), static_cast<std::streamsize>(objects.size())))
