@@ -39,16 +39,31 @@ std::optional<OutputKind> outputKindFromPath(const std::string& path)
     return outputKindFromName(path.substr(dot + 1));
 }
 
+std::string commandLineSettingsPath(const std::string& name)
+{
+    namespace fs = std::filesystem;
+    const std::string path = fs::path(name).has_parent_path() ? name : "./" + name;
+    std::error_code error;
+    const fs::file_status status = fs::status(path, error);
+    std::string reason;
+    if (error)
+        reason = error.message();
+    else if (fs::is_directory(status))
+        reason = "is a folder";
+    else if (!fs::is_regular_file(status))
+        reason = "is not a regular file";
+    if (!reason.empty())
+        throw std::runtime_error("cannot read settings file " + name + ": " + reason);
+    return path;
+}
+
 void configureOutput(audio::IAudioFile2& writer, audio::LameEncoderSettings& mp3Settings,
                      const OutputSetup& setup)
 {
     if (!setup.settingsFile.empty()) {
         // As the program does before each output: OutputKind follows the format list's order.
-        std::error_code ignored;
-        if (!std::filesystem::is_regular_file(setup.settingsFile, ignored))
-            throw std::runtime_error(setup.settingsFile + " is not a settings file");
-        settings::configureWriterFromFile(setup.settingsFile, static_cast<int>(setup.kind), writer,
-                                          mp3Settings);
+        settings::configureWriterFromFile(commandLineSettingsPath(setup.settingsFile),
+                                          static_cast<int>(setup.kind), writer, mp3Settings);
         return;
     }
     // Without a settings file every format uses its defaults.

@@ -16,6 +16,12 @@ std::optional<OutputKind> outputKindFromName(const std::string& name);
 // By the path's extension.
 std::optional<OutputKind> outputKindFromPath(const std::string& path);
 
+// The settings file named on the command line, as a path from the current
+// folder (a bare name too: only the program's own file lives in the
+// configuration folder). Throws with the name and the reason when it is not a
+// readable file.
+std::string commandLineSettingsPath(const std::string& name);
+
 struct OutputSetup {
     OutputKind kind = OutputKind::Wav;
     std::string settingsFile; // --settings; empty: the defaults below

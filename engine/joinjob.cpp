@@ -1,6 +1,7 @@
 #include "engine/joinjob.h"
 
 #include "engine/outputnaming.h"
+#include "engine/progress.h"
 
 #include <algorithm>
 
@@ -39,11 +40,23 @@ public:
                 break;
             joinSource(i);
         }
-        writer.Close();
+        if (stopped()) {
+            // An output cut short by Stop is not the join asked for: it goes,
+            // and a file it was to replace stays.
+            writer.Discard();
+            model().view().showJobStopped(joinStoppedLine());
+        } else {
+            writer.Close();
+        }
         finish();
     }
 
 private:
+    const std::string& doneStatus() const
+    {
+        return stopped() ? segmentstatus::Unconvert : segmentstatus::Finish;
+    }
+
     bool segmentMode() const { return m_mode == Mode::Custom || m_mode == Mode::Unification; }
 
     // The segments entry i gives, as (begin, end) seconds, in list order.
@@ -106,7 +119,7 @@ private:
             copyJoinStretch(reader(), parts().writer, parts().transform, stretch, fades, m_progress,
                             *this);
             reader().Close();
-            model().setSegmentStatus(0, segmentstatus::Finish);
+            model().setSegmentStatus(0, doneStatus());
             return;
         }
         const auto segments = segmentsOf(i, rows);
@@ -122,7 +135,7 @@ private:
                 copyJoinStretch(reader(), parts().writer, parts().transform, stretch, fades,
                                 m_progress, *this);
             }
-            model().setSegmentStatus(j, segmentstatus::Finish);
+            model().setSegmentStatus(j, doneStatus());
         }
         reader().Close();
     }
@@ -171,7 +184,7 @@ std::string runJoinJob(JobModel& model, JobParts& parts, const SaveChoice& choic
         run.abandon();
         throw;
     }
-    return outputPath;
+    return run.stopped() ? std::string() : outputPath;
 }
 
 std::string runJoin(JobModel& model, JobParts& parts, JoinDialogs& dialogs, int& outputFormat)

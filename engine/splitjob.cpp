@@ -3,6 +3,7 @@
 #include "audio/audioerror.h"
 #include "audio/units.h"
 #include "engine/outputnaming.h"
+#include "engine/progress.h"
 
 #include <algorithm>
 
@@ -69,6 +70,8 @@ public:
         }
         finish();
         state().converting = false;
+        if (stopped())
+            model().view().showJobStopped(splitStoppedLine(m_outputs.size()));
         return m_outputs;
     }
 
@@ -127,7 +130,14 @@ private:
         model().setSegmentStatus(k, segmentstatus::Converting);
         writer.SetBlockFormat(rate, channels);
 
-        copyPiece(reader(), writer, parts().transform, length, fadesFor(entry), *this);
+        const int64_t written =
+            copyPiece(reader(), writer, parts().transform, length, fadesFor(entry), *this);
+        if (written < length && stopped()) {
+            // A piece cut short by Stop is not a piece: it goes.
+            writer.Discard();
+            model().setSegmentStatus(k, segmentstatus::Unconvert);
+            return;
+        }
 
         const tags::AudioFileinfo& record = model().sources().TagList().at(i);
         if (m_mode == Mode::ByCount)
