@@ -99,10 +99,10 @@ TEST_F(WindowTest, EveryWindowAndTheSourceListsScrollBarLookDark)
     EXPECT_LT(meanLightness(bar->grab().toImage()), 100.0);
     EXPECT_TRUE(window->grab().save(screenshot(QStringLiteral("main_window_scrolled.png"))));
 
-    const std::pair<QWidget*, const char*> dialogs[] = {
+    const std::pair<QWidget*, const char*> windows[] = {
         {window->settingsDialog(), "settings_dialog.png"},
         {window->folderChooser(), "folder_chooser.png"}};
-    for (auto [dialog, name] : dialogs) {
+    for (auto [dialog, name] : windows) {
         dialog->ensurePolished();
         dialog->adjustSize();
         const QImage image = dialog->grab().toImage();
