@@ -3,18 +3,15 @@
 
 #include "audio/audiofile.h"
 #include "audio/lameencoder.h"
+#include "audio/outputformat.h"
 
 #include <optional>
 #include <string>
 
 namespace brisklet::cli {
 
-enum class OutputKind { Mp3, Wav, Wma, Ogg };
-
-// "mp3", "wav", "wma", "ogg" (any case).
-std::optional<OutputKind> outputKindFromName(const std::string& name);
-// By the path's extension.
-std::optional<OutputKind> outputKindFromPath(const std::string& path);
+// The usage error for a --format value that names no output format.
+std::string unknownFormatMessage(const std::string& value);
 
 // The settings file named on the command line, as a path from the current
 // folder (a bare name too: only the program's own file lives in the
@@ -23,7 +20,7 @@ std::optional<OutputKind> outputKindFromPath(const std::string& path);
 std::string commandLineSettingsPath(const std::string& name);
 
 struct OutputSetup {
-    OutputKind kind = OutputKind::Wav;
+    audio::OutputFormat kind = audio::OutputFormat::Wav;
     std::string settingsFile; // --settings; empty: the defaults below
     int inputRate = 44100;
     int inputChannels = 2;

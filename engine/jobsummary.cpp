@@ -1,5 +1,7 @@
 #include "engine/jobsummary.h"
 
+#include <optional>
+
 namespace brisklet::engine {
 
 namespace {
@@ -13,7 +15,10 @@ std::string seconds(int value)
 
 std::string modeSummary(const MainState& state)
 {
-    switch (state.mode()) {
+    const std::optional<Mode> mode = state.mode();
+    if (!mode)
+        return {};
+    switch (*mode) {
     case Mode::Custom:
         return "Custom pieces";
     case Mode::ByTime:
