@@ -2,6 +2,8 @@
 
 #include "app/about.h"
 #include "app/mainwindow_jobs.h"
+#include "app/windowlook.h"
+#include "engine/jobsummary.h"
 #include "settings/dialog/dir.h"
 #include "settings/dialog/settings.h"
 #include "settings/generalsettings.h"
@@ -12,6 +14,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHeaderView>
+#include <QLabel>
 #include <QMimeData>
 #include <QUrl>
 
@@ -98,7 +101,6 @@ void Tfm_main::createLists()
         {QStringLiteral("Begin Time - End"), QStringLiteral("Length"), QStringLiteral("Status")});
     m_lvTime->setColumnWidth(0, 100);
     m_lvTime->setColumnWidth(1, 55);
-    m_lvTime->setColumnWidth(2, 60);
     m_lvTime->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
 
     m_hint = new QPlainTextEdit(this);
@@ -122,19 +124,23 @@ void Tfm_main::createLists()
     m_format->setCurrentIndex(0);
     m_format->setToolTip(QStringLiteral("Output format of the next split"));
 
-    setStyleSheet(QStringLiteral(
-        "QTreeWidget { background: #0f141b; alternate-background-color: #131a23; color: #dfe6f0;"
-        " border: 1px solid #2c3545; font: 11px 'DejaVu Sans Condensed'; }"
-        "QTreeWidget::item { border-bottom: 1px solid #1c2430; padding: 1px 2px; }"
-        "QTreeWidget::item:selected { background: #1f6f66; color: #ffffff; }"
-        "QHeaderView { background: #2a3240; }"
-        "QHeaderView::section { background: #2a3240; color: #b8c4d6; border: 0;"
-        " border-right: 1px solid #1a2029; padding: 2px 4px; font: bold 10px 'DejaVu Sans "
-        "Condensed'; }"
-        "QPlainTextEdit#sm { background: #0f141b; color: #aab6c8; border: 1px solid #2c3545; }"
-        "QComboBox#cb_format { background: #2a313f; color: #e6ebf5; border: 1px solid #12161e;"
-        " border-radius: 4px; padding: 1px 6px; font: bold 11px 'DejaVu Sans'; }"
-        "QComboBox#cb_format QAbstractItemView { background: #2a313f; color: #e6ebf5; }"));
+    m_jobSummary = new QLabel(this);
+    m_jobSummary->setObjectName(QStringLiteral("lb_job"));
+    m_jobSummary->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    m_jobSummary->setToolTip(QStringLiteral("How Split and Join cut: set in Settings"));
+
+    setStyleSheet(windowStyleSheet());
+    // Wide enough for the longest status text, so none is elided.
+    m_lvTime->ensurePolished();
+    int statusWidth = m_lvTime->header()->fontMetrics().horizontalAdvance(QStringLiteral("Status"));
+    for (const std::string* status :
+         {&engine::segmentstatus::Uncertain, &engine::segmentstatus::Unconvert,
+          &engine::segmentstatus::Converting, &engine::segmentstatus::Finish,
+          &engine::segmentstatus::Playing})
+        statusWidth =
+            std::max(statusWidth,
+                     m_lvTime->fontMetrics().horizontalAdvance(QString::fromStdString(*status)));
+    m_lvTime->setColumnWidth(2, statusWidth + 16);
 
     connect(m_lv, &QTreeWidget::itemSelectionChanged, this, &Tfm_main::selectionClick);
     connect(m_lv, &QTreeWidget::itemClicked, this, &Tfm_main::selectionClick);
@@ -176,9 +182,11 @@ void Tfm_main::FormShow()
     m_lvTime->setGeometry(243, 92, 263, 170);
     // The face leaves the segment list wider than its three columns: the
     // spare width goes to the caption, so "hh:mm:ss - hh:mm:ss" shows whole.
-    m_lvTime->setColumnWidth(0, 263 - 2 - 55 - 60);
+    m_lvTime->setColumnWidth(0, 263 - 2 - 55 - m_lvTime->columnWidth(2));
     m_hint->setGeometry(120, 92, 386, 170);
     m_format->setGeometry(12, 238, 100, 24);
+    m_jobSummary->setGeometry(300, 6, 132, 34); // in the title band, left of the version
+    showJobSettings();
     m_hint->raise();
     m_audioFileRead->SetActive(true);
     m_audioFile2write->SetActive(true);
@@ -188,6 +196,12 @@ void Tfm_main::FormShow()
     s.positionDragging = false;
     s.segmentListFocused = false;
     setBarPosition(0);
+}
+
+void Tfm_main::showJobSettings()
+{
+    m_jobSummary->setText(
+        QString::fromStdString(engine::modeSummary(state()) + "\n" + engine::fadeSummary(state())));
 }
 
 void Tfm_main::setUpSkin()

@@ -11,6 +11,7 @@
 #include "skin/skin.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QTimer>
@@ -37,9 +38,10 @@ class WindowJobs;
 // The program's title; also what keeps a second instance from starting.
 inline const QString applicationTitle = QStringLiteral("Brisklet V1.01");
 inline const QString homePageUrl = QStringLiteral("https://brisklet.github.io/");
-inline const QString sourceFileFilter =
-    QStringLiteral("All Supported Files (*.mp3 *.wav *.wma *.ogg *.mp2);;MP3 Files (*.mp3 *.mp2);;"
-                   "WMA Files (*.wma);;OGG Files (*.ogg);;WAV File (*.wav)");
+inline const QString sourceFileFilter = QStringLiteral(
+    "All Supported Files (*.mp3 *.wav *.wma *.ogg *.mp2 *.flac);;"
+    "MP3 Files (*.mp3 *.mp2);;WMA Files (*.wma);;OGG Files (*.ogg);;WAV File (*.wav);;"
+    "FLAC Files (*.flac)");
 
 struct MainWindowSetup {
     // The settings file: the bare name lives in the user's configuration folder.
@@ -68,6 +70,8 @@ public:
     QTreeWidget* lv_time() const { return m_lvTime; }
     QPlainTextEdit* sm() const { return m_hint; }
     QComboBox* cb_format() const { return m_format; }
+    // The mode, the piece length or count and the fades, as Settings left them.
+    QLabel* lb_job() const { return m_jobSummary; }
     QMenu* p_file() const { return m_pFile; }
     QMenu* p_action() const { return m_pAction; }
     QMenu* p_help() const { return m_pHelp; }
@@ -112,6 +116,7 @@ public:
     void setPercentText(const std::string& text) override;
     void setProgressWidth(int pixels) override;
     void showHint(bool shown) override;
+    void showJobStopped(const std::string& line) override;
     void pumpEvents() override;
 
 protected:
@@ -125,6 +130,7 @@ private:
     void FormShow();
     void setUpSkin();
     void createLists();
+    void showJobSettings();
     void createMenus();
     // Keys for the skin's commands and the menu items (mainwindow_keys.cpp).
     void createShortcuts();
@@ -184,6 +190,7 @@ private:
     QTreeWidget* m_lvTime;
     QPlainTextEdit* m_hint;
     QComboBox* m_format;
+    QLabel* m_jobSummary;
     QMenu* m_pFile;
     QMenu* m_pAction;
     QMenu* m_pHelp;

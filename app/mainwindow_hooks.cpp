@@ -6,10 +6,13 @@
 
 namespace brisklet::app {
 
-// The settings dialog Tfm_set, modal.
+// The settings dialog Tfm_set, modal. The mode may change in it even when
+// it is cancelled: what depends on the mode follows at once.
 void Tfm_main::showSettingsDialog()
 {
     m_set->exec();
+    model().refreshTotalTime();
+    showJobSettings();
 }
 
 // The tag editor Tfm_id3, modal, over the whole source list.

@@ -65,6 +65,45 @@ void Tfm_main::createShortcuts()
     menuKey(m_pFile, "Add Folder", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
     menuKey(m_pFile, "Exit", QKeySequence(Qt::CTRL | Qt::Key_Q));
     menuKey(m_pAction, "ID3 info", QKeySequence(Qt::CTRL | Qt::Key_I));
+
+    // Menu items that do what a skin key does show that key. It works through
+    // the window's key; in the menu it only acts while the menu has the focus.
+    const struct {
+        QMenu* menu;
+        const char* caption;
+        const char* key; // the skin object, or the menu item of another menu
+    } shown[] = {
+        {m_pFile, "Add File", "addfile"},
+        {m_pFile, "Remove", "Remove"},
+        {m_pAction, "File Up", "Up"},
+        {m_pAction, "File Down", "Down"},
+        {m_pAction, "Remove", "Remove"},
+        {m_pAction, "Clear", "Clear"},
+        {m_pAction, "Split", "Split"},
+        {m_pAction, "Join", "Join"},
+        {m_pAction, "Stop", "Stop"},
+        {m_pLv, "Add File", "addfile"},
+        {m_pLv, "Add Path", "Add Folder"},
+        {m_pLv, "Clear", "Clear"},
+        {m_pLv, "Remove", "Remove"},
+        {m_pLv, "ID3 info", "ID3 info"},
+        {m_pLv, "UP", "Up"},
+        {m_pLv, "Down", "Down"},
+        {m_pLv, "Play", "play"},
+        {m_pLv, "Stop", "Stop"},
+        {m_pHelp, "Content", "helpfile"},
+    };
+    for (const auto& item : shown) {
+        QAction* menuAction = menuItem(item.menu, QString::fromLatin1(item.caption));
+        const QString key = QString::fromLatin1(item.key);
+        QAction* keyAction = findChild<QAction*>(QStringLiteral("key_") + key);
+        for (QMenu* owner : {m_pFile, m_pAction}) // a menu item's own key: Ctrl+Shift+O, Ctrl+I
+            keyAction = keyAction ? keyAction : menuItem(owner, key);
+        if (!menuAction || !keyAction)
+            continue;
+        menuAction->setShortcuts(keyAction->shortcuts());
+        menuAction->setShortcutContext(Qt::WidgetShortcut);
+    }
 }
 
 } // namespace brisklet::app

@@ -26,6 +26,14 @@ void fillItem(QTreeWidgetItem* item, const QStringList& columns)
         item->setText(c, columns[c]);
 }
 
+// The caption may be elided and two sources may share one: the tooltip tells
+// which file it is.
+void fillSourceItem(QTreeWidgetItem* item, const engine::listrecord& entry)
+{
+    fillItem(item, sourceColumns(entry));
+    item->setToolTip(0, QString::fromStdString(entry.path));
+}
+
 int selectedRowOf(const QTreeWidget* list)
 {
     const QList<QTreeWidgetItem*> selected = list->selectedItems();
@@ -46,14 +54,16 @@ void setText(skin::SkinObject* object, const std::string& text)
 
 void Tfm_main::appendSourceRow(const engine::listrecord& entry)
 {
-    m_lv->addTopLevelItem(new QTreeWidgetItem(sourceColumns(entry)));
+    auto* item = new QTreeWidgetItem;
+    fillSourceItem(item, entry);
+    m_lv->addTopLevelItem(item);
     m_lv->setColumnWidth(0, model().sourceColumnWidth());
 }
 
 void Tfm_main::setSourceRow(int row, const engine::listrecord& entry)
 {
     if (QTreeWidgetItem* item = m_lv->topLevelItem(row))
-        fillItem(item, sourceColumns(entry));
+        fillSourceItem(item, entry);
 }
 
 void Tfm_main::removeSourceRow(int row)
@@ -181,6 +191,12 @@ void Tfm_main::setTotalTime(const std::string& text)
 void Tfm_main::setPathText(const std::string& text)
 {
     setText(m_nm, text);
+}
+
+// In the path line, where the user looks for what is being written.
+void Tfm_main::showJobStopped(const std::string& line)
+{
+    setText(m_nm, line);
 }
 
 void Tfm_main::setPercentText(const std::string& text)

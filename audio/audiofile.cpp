@@ -46,6 +46,12 @@ public:
             writer->finish();
     }
 
+    void Discard() override
+    {
+        m_reader.reset();
+        m_writer.reset(); // an encoder never finished removes its temporary file
+    }
+
     bool IsOpen() const override { return m_reader || m_writer; }
 
     int64_t TotalFrames() const override

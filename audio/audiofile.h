@@ -26,6 +26,9 @@ public:
     virtual void OpenWrite(const std::string& fileName) = 0;
     // Closes the file; an output is complete after it. Harmless when not open.
     virtual void Close() = 0;
+    // Closes without completing an output: what was written is dropped and a
+    // file of the output's name keeps its old content. A reader just closes.
+    virtual void Discard() = 0;
     virtual bool IsOpen() const = 0;
 
     // Exact number of frames a full decode of the source yields.

@@ -3,10 +3,11 @@
 //
 // wmav2 frames are a fixed number of samples (2048 at 44.1 kHz); decoders give
 // back one frame less than the encoder was sent, starting with the second, and
-// the encoder does not take a partial last frame. So one frame of silence goes
-// before the audio and the last frame is completed with silence: every input
-// sample is decoded at its own position, and the decoded length is the input
-// rounded up to whole frames (less than one frame more).
+// the encoder does not take a partial last frame, and each frame overlaps the
+// next. So one frame of silence goes before the audio, the last frame is
+// completed with silence and one more silent frame follows it: every input
+// sample is decoded at its own position and level, and the decoded length is
+// the input rounded up to whole frames, plus one frame.
 
 #include "audio/audioerror.h"
 #include "audio/encoders.h"
@@ -89,6 +90,9 @@ public:
     {
         if (m_filled > 0)
             sendSilence(m_frameSize - m_filled);
+        // A frame's audio is complete only with the overlap of the next one:
+        // without this frame the last frame would fade out.
+        sendSilence(m_frameSize);
         check(avcodec_send_frame(m_codec, nullptr));
         writePackets();
         check(av_write_trailer(m_format));

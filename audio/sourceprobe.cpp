@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 
 namespace brisklet::audio {
@@ -181,6 +182,10 @@ SourceKind probeSource(const std::string& path)
     std::ifstream in(path, std::ios::binary);
     if (!in)
         throw AudioError("cannot open " + path + ": " + std::strerror(errno));
+    // A folder opens like a file here; its reason is what the user must hear.
+    std::error_code ignored;
+    if (std::filesystem::is_directory(path, ignored))
+        throw AudioError("cannot open " + path + ": is a folder");
     in.seekg(0, std::ios::end);
     std::streamoff fileSize = in.tellg();
     if (fileSize <= 0)

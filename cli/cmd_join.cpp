@@ -59,7 +59,8 @@ int runJoin(const Arguments& args)
         std::string output = engine::runJoin(job.model(), job.parts(), dialogs, format);
         if (!dialogs.refused().empty())
             return fail(dialogs.refused() + " exists already; it was not replaced");
-        std::printf("%s\n", output.c_str());
+        if (!output.empty())
+            std::printf("%s\n", output.c_str());
         return job.stopped() ? kInterrupted : 0;
     } catch (const std::exception& e) {
         return fail(e.what());

@@ -48,7 +48,7 @@ int runTags(const Arguments& args)
     const std::string& path = args[0];
     // The tag readers take a file they cannot open as one without a tag.
     if (std::filesystem::is_directory(path))
-        return fail("cannot open " + path + ": it is a folder");
+        return fail("cannot open " + path + ": is a folder");
     if (!std::ifstream(path, std::ios::binary))
         return fail("cannot open " + path + ": " + std::strerror(errno));
     try {

@@ -175,14 +175,18 @@ void CliView::pumpEvents()
         m_model->stopJob();
 }
 
+void CliView::showJobStopped(const std::string& line)
+{
+    HeadlessView::showJobStopped(line);
+    clearProgressLine();
+    std::fprintf(stderr, "brisklet-cli: %s\n", line.c_str());
+}
+
 CliJob::CliJob(const JobOptions& options) : m_parts{*m_writer, *m_transform, nullptr, nullptr}
 {
-    if (!options.settingsFile.empty() && !std::filesystem::is_regular_file(options.settingsFile))
-        throw std::runtime_error("cannot read settings file " + options.settingsFile +
-                                 ": no such file");
-    m_profile = options.settingsFile.empty()
-                    ? std::make_unique<settings::ProfileFile>()
-                    : std::make_unique<settings::ProfileFile>(options.settingsFile);
+    m_profile = options.settingsFile.empty() ? std::make_unique<settings::ProfileFile>()
+                                             : std::make_unique<settings::ProfileFile>(
+                                                   commandLineSettingsPath(options.settingsFile));
     m_configuration =
         std::make_unique<settings::EncoderConfiguration>(*m_profile, *m_writer, m_lame);
     m_model = std::make_unique<engine::JobModel>(m_view, *m_reader);

@@ -54,6 +54,8 @@ public:
     void setModel(engine::JobModel* model) { m_model = model; }
     void setPercentText(const std::string& text) override;
     void pumpEvents() override;
+    // "brisklet-cli: Split stopped: ..." on stderr.
+    void showJobStopped(const std::string& line) override;
     // Blanks the percentage line on the terminal, so that a line printed on
     // stdout (the same terminal, most often) starts on a clean line.
     void clearProgressLine();

@@ -23,14 +23,30 @@ std::string unknownFormatMessage(const std::string& value)
     return "unknown format " + value + " (" + names + ")";
 }
 
+std::string commandLineSettingsPath(const std::string& name)
+{
+    namespace fs = std::filesystem;
+    const std::string path = fs::path(name).has_parent_path() ? name : "./" + name;
+    std::error_code error;
+    const fs::file_status status = fs::status(path, error);
+    std::string reason;
+    if (error)
+        reason = error.message();
+    else if (fs::is_directory(status))
+        reason = "is a folder";
+    else if (!fs::is_regular_file(status))
+        reason = "is not a regular file";
+    if (!reason.empty())
+        throw std::runtime_error("cannot read settings file " + name + ": " + reason);
+    return path;
+}
+
 void configureOutput(audio::IAudioFile2& writer, audio::LameEncoderSettings& mp3Settings,
                      const OutputSetup& setup)
 {
     if (!setup.settingsFile.empty()) {
-        std::error_code ignored;
-        if (!std::filesystem::is_regular_file(setup.settingsFile, ignored))
-            throw std::runtime_error(setup.settingsFile + " is not a settings file");
-        settings::configureWriterFromFile(setup.settingsFile, setup.kind, writer, mp3Settings);
+        settings::configureWriterFromFile(commandLineSettingsPath(setup.settingsFile), setup.kind,
+                                          writer, mp3Settings);
         return;
     }
     // Without a settings file every format uses its defaults.

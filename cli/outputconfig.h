@@ -13,6 +13,12 @@ namespace brisklet::cli {
 // The usage error for a --format value that names no output format.
 std::string unknownFormatMessage(const std::string& value);
 
+// The settings file named on the command line, as a path from the current
+// folder (a bare name too: only the program's own file lives in the
+// configuration folder). Throws with the name and the reason when it is not a
+// readable file.
+std::string commandLineSettingsPath(const std::string& name);
+
 struct OutputSetup {
     audio::OutputFormat kind = audio::OutputFormat::Wav;
     std::string settingsFile; // --settings; empty: the defaults below

@@ -43,6 +43,7 @@ public:
     void setPercentText(const std::string& text) override { m_percentText = text; }
     void setProgressWidth(int pixels) override { m_progressWidth = pixels; }
     void showHint(bool shown) override { m_hintShown = shown; }
+    void showJobStopped(const std::string& line) override { m_stoppedLine = line; }
     // Runs the Qt event loop once when there is one, so timers and queued
     // Stop requests of a command-line run are delivered.
     void pumpEvents() override;
@@ -55,6 +56,7 @@ public:
     const std::string& percentText() const { return m_percentText; }
     int progressWidth() const { return m_progressWidth; }
     bool hintShown() const { return m_hintShown; }
+    const std::string& stoppedLine() const { return m_stoppedLine; }
     bool sourceListFocused() const { return m_sourceListFocused; }
     int pumpCount() const { return m_pumpCount; }
 
@@ -71,6 +73,7 @@ private:
     std::string m_percentText;
     int m_progressWidth = 0;
     bool m_hintShown = true;
+    std::string m_stoppedLine;
     int m_pumpCount = 0;
 };
 

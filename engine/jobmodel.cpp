@@ -2,10 +2,33 @@
 
 #include "audio/units.h"
 
+#include <cerrno>
 #include <exception>
 #include <filesystem>
+#include <fstream>
+#include <system_error>
 
 namespace brisklet::engine {
+
+namespace {
+
+// Why the file system keeps a file from being read at all ("No such file or
+// directory", "is a folder"), or "" when it can be opened.
+std::string unreadableReason(const std::string& path)
+{
+    std::error_code error;
+    const std::filesystem::file_status status = std::filesystem::status(path, error);
+    if (error)
+        return error.message();
+    if (std::filesystem::is_directory(status))
+        return "is a folder";
+    std::ifstream probe(path, std::ios::binary);
+    if (!probe)
+        return std::error_code(errno ? errno : EACCES, std::generic_category()).message();
+    return {};
+}
+
+} // namespace
 
 JobModel::JobModel(JobView& view, audio::IAudioFile2& reader) : m_view(view), m_reader(reader)
 {
@@ -16,6 +39,8 @@ JobModel::JobModel(JobView& view, audio::IAudioFile2& reader) : m_view(view), m_
 std::string JobModel::addSource(const std::string& path, AddOrigin origin)
 {
     std::string name = std::filesystem::path(path).filename().string();
+    if (name.empty())
+        name = path; // "music/": the folder's own name is the path
     try {
         SourceTags tagsRead = readSourceTags(path, origin);
         listrecord entry = probeEntry(m_reader, path, origin);
@@ -36,6 +61,9 @@ std::string JobModel::addSource(const std::string& path, AddOrigin origin)
             m_reader.SetActive(true);
         } catch (const std::exception&) {
         }
+        // A file that cannot be opened at all is not a format question.
+        if (std::string reason = unreadableReason(path); !reason.empty())
+            return name + ": " + reason;
         return name + notSupportedMessage;
     }
 }
@@ -90,6 +118,7 @@ void JobModel::removeSelectedSource()
     m_view.removeSourceRow(row);
     if (m_sources.empty()) {
         clearSegmentRows();
+        m_view.setPathText({});
         m_view.showHint(true); // the hint stands in for an empty list, however it emptied
     } else {
         // Removing the last or the second-to-last row selects row 0.
@@ -137,6 +166,7 @@ void JobModel::clearSources()
     m_sources.clear();
     m_view.clearSourceRows();
     clearSegmentRows();
+    m_view.setPathText({});
     m_view.showHint(true);
     refreshTotalTime();
 }

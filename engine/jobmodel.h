@@ -32,7 +32,8 @@ public:
     // --- source list ---
 
     // Probes one file and appends its row, entry and tag record. Returns the
-    // refusal message (the file name + the reason) when it is refused, else "".
+    // refusal message (the file name + the reason: the file system's when the
+    // file cannot be opened at all) when it is refused, else "".
     std::string addSource(const std::string& path, AddOrigin origin);
     // After the last file of an add: selects row 0 when nothing is selected and
     // runs the selection handling.

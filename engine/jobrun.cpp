@@ -13,6 +13,8 @@ JobRun::JobRun(JobModel& model, JobParts& parts) : m_model(model), m_parts(parts
 bool JobRun::keepGoing()
 {
     m_model.view().pumpEvents();
+    if (!state().converting)
+        m_stopped = true;
     return state().converting;
 }
 
@@ -44,6 +46,7 @@ int JobRun::trimSegmentList(int entry)
 void JobRun::selectSource(int row, bool rebuild)
 {
     m_model.view().selectSourceRow(row);
+    m_model.view().setPathText(entries().at(row).path);
     state().selectedFileIndex = row;
     if (rebuild)
         m_model.buildSegmentList();
@@ -84,7 +87,7 @@ void JobRun::abandon() noexcept
 {
     for (audio::IAudioFile2* file : {&reader(), &m_parts.writer}) {
         try {
-            closeIfOpen(*file);
+            file->Discard();
         } catch (const std::exception&) {
             // The job already failed; its first error is the one to show.
         }

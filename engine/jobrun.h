@@ -35,6 +35,8 @@ public:
 
     // Pumps events; false once Stop has cleared `converting`.
     bool keepGoing() override;
+    // Whether Stop ended this job (keepGoing() has answered false).
+    bool stopped() const { return m_stopped; }
     // The percentage label and the bar for progress q.
     void showProgress(int q) override;
 
@@ -42,7 +44,7 @@ public:
     // goes. With `entry` >= 0 that entry's segment count becomes the number of
     // rows left, and is given back when the job ends. Returns the rows left.
     int trimSegmentList(int entry = -1);
-    // Selects source row i for the job and focuses the source list; with
+    // Selects source row i for the job, shows its path and focuses the source list; with
     // `rebuild` the segment list is built anew for it.
     void selectSource(int row, bool rebuild);
     // Frames of `seconds` seconds of an entry by its recorded length, or -1
@@ -53,8 +55,9 @@ public:
     // Normal end: empties the label and the bar and gives the trimmed counts
     // back. `converting` is left to the caller.
     void finish();
-    // End after an error: closes reader and writer, clears `converting`, then
-    // as finish(). Never throws.
+    // End after an error: closes the reader, drops the output being written
+    // (a file it would replace stays as it was), clears `converting`, then as
+    // finish(). Never throws.
     void abandon() noexcept;
 
     JobModel& model() { return m_model; }
@@ -67,6 +70,7 @@ private:
     JobModel& m_model;
     JobParts& m_parts;
     std::vector<std::pair<int, int32_t>> m_trimmedCounts; // entry, count before the job
+    bool m_stopped = false;
 };
 
 // Closes the file when it is open.

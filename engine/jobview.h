@@ -57,6 +57,9 @@ public:
     // The hint text over the lists, shown while the source list is empty.
     virtual void showHint(bool shown) = 0;
 
+    // After a job that Stop ended: one line saying so and what was written.
+    virtual void showJobStopped(const std::string& line) = 0;
+
     // Processes pending window events, so commands (Stop) arrive mid-job.
     virtual void pumpEvents() = 0;
 };

@@ -2,6 +2,7 @@
 
 #include "engine/outputnaming.h"
 #include "engine/pieces.h"
+#include "engine/progress.h"
 
 #include <algorithm>
 
@@ -34,11 +35,23 @@ public:
                 break;
             joinSource(i);
         }
-        writer.Close();
+        if (stopped()) {
+            // An output cut short by Stop is not the join asked for: it goes,
+            // and a file it was to replace stays.
+            writer.Discard();
+            model().view().showJobStopped(joinStoppedLine());
+        } else {
+            writer.Close();
+        }
         finish();
     }
 
 private:
+    const std::string& doneStatus() const
+    {
+        return stopped() ? segmentstatus::Unconvert : segmentstatus::Finish;
+    }
+
     bool segmentMode() const { return !joinsWholeSources(m_mode); }
 
     std::vector<Piece> piecesOfSource(int i)
@@ -84,7 +97,7 @@ private:
             copyJoinStretch(reader(), parts().writer, parts().transform, stretch, fades, m_progress,
                             *this);
             reader().Close();
-            model().setSegmentStatus(0, segmentstatus::Finish);
+            model().setSegmentStatus(0, doneStatus());
             return;
         }
         std::vector<Piece> pieces = piecesOfSource(i);
@@ -102,7 +115,7 @@ private:
                 copyJoinStretch(reader(), parts().writer, parts().transform, stretch, fades,
                                 m_progress, *this);
             }
-            model().setSegmentStatus(j, segmentstatus::Finish);
+            model().setSegmentStatus(j, doneStatus());
         }
         reader().Close();
     }
@@ -145,7 +158,7 @@ std::string runJoinJob(JobModel& model, JobParts& parts, const SaveChoice& choic
         run.abandon();
         throw;
     }
-    return outputPath;
+    return run.stopped() ? std::string() : outputPath;
 }
 
 std::string runJoin(JobModel& model, JobParts& parts, JoinDialogs& dialogs,

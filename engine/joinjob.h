@@ -45,10 +45,10 @@ std::optional<SaveChoice> joinSaveDialogStep(JobModel& model, JoinDialogs& dialo
                                              audio::OutputFormat& outputFormat);
 
 // The join of the mode in `FunctionChoice` into the chosen file. Returns the
-// output path, or "" for an unknown mode (no job). `converting` is left set
-// for the command to clear. Errors end the job cleanly (reader and writer
-// closed, `converting` cleared, progress emptied) and are rethrown, as in
-// runSplit.
+// output path, or "" for an unknown mode (no job) or when Stop ended the join
+// (its output is removed, a file it was to replace stays, and the view is told). `converting` is
+// left set for the command to clear. Errors end the job cleanly (reader and writer closed,
+// `converting` cleared, progress emptied) and are rethrown, as in runSplit.
 std::string runJoinJob(JobModel& model, JobParts& parts, const SaveChoice& choice);
 
 // The whole join command: the save dialog step, the join, then `converting`

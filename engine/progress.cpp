@@ -19,4 +19,15 @@ std::optional<int> progressBarPixels(int p, bool skinFlag)
     return static_cast<int>(width < 0 ? 0 : width);
 }
 
+std::string splitStoppedLine(size_t piecesWritten)
+{
+    return "Split stopped: " + std::to_string(piecesWritten) +
+           (piecesWritten == 1 ? " piece" : " pieces") + " written.";
+}
+
+std::string joinStoppedLine()
+{
+    return "Join stopped: nothing written.";
+}
+
 } // namespace brisklet::engine

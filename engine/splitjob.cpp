@@ -4,6 +4,7 @@
 #include "audio/units.h"
 #include "engine/outputnaming.h"
 #include "engine/pieces.h"
+#include "engine/progress.h"
 
 #include <algorithm>
 #include <optional>
@@ -33,6 +34,8 @@ public:
         }
         finish();
         state().converting = false;
+        if (stopped())
+            model().view().showJobStopped(splitStoppedLine(m_outputs.size()));
         return m_outputs;
     }
 
@@ -90,7 +93,14 @@ private:
         model().setSegmentStatus(k, segmentstatus::Converting);
         writer.SetBlockFormat(rate, channels);
 
-        copyPiece(reader(), writer, parts().transform, length, fadesFor(entry), *this);
+        const int64_t written =
+            copyPiece(reader(), writer, parts().transform, length, fadesFor(entry), *this);
+        if (written < length && stopped()) {
+            // A piece cut short by Stop is not a piece: it goes.
+            writer.Discard();
+            model().setSegmentStatus(k, segmentstatus::Unconvert);
+            return;
+        }
 
         const tags::AudioFileinfo& record = model().sources().TagList().at(i);
         if (m_mode == Mode::ByCount)

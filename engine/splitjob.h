@@ -12,8 +12,9 @@ namespace brisklet::engine {
 
 // Runs the split into files of `outputFormat`.
 // Does nothing while `converting` is set, for an empty source list or an
-// unknown mode. Returns the outputs written, in order; a piece cut short by
-// Stop is among them. An error ends the job cleanly (reader and writer closed,
+// unknown mode. Returns the outputs written, in order. A piece cut short by
+// Stop is removed and its row left unconverted; the view is told how many
+// pieces were written. An error ends the job cleanly (reader and writer closed,
 // `converting` cleared, progress emptied, segment counts given back) and is
 // then rethrown for the caller to show once.
 std::vector<std::string> runSplit(JobModel& model, JobParts& parts,

@@ -118,6 +118,18 @@ std::string fileContent(const std::string& path)
     return file.readAll().toStdString();
 }
 
+// Editors may start a UTF-8 file with a byte-order mark; it is no part of the
+// first line. Removes it from `content`, returning what was removed.
+std::string takeByteOrderMark(std::string& content)
+{
+    static const std::string mark = "\xEF\xBB\xBF";
+    if (content.compare(0, mark.size(), mark) != 0) {
+        return {};
+    }
+    content.erase(0, mark.size());
+    return mark;
+}
+
 // Where a key's line is, or where a new one goes.
 struct KeyPlace {
     std::optional<size_t> section; // header line of the first matching section
@@ -156,7 +168,9 @@ KeyPlace findKey(const std::vector<Line>& lines, const std::string& section, con
 std::optional<std::string> findValue(const std::string& path, const std::string& section,
                                      const std::string& key)
 {
-    const std::vector<Line> lines = splitLines(fileContent(path));
+    std::string content = fileContent(path);
+    takeByteOrderMark(content);
+    const std::vector<Line> lines = splitLines(content);
     const KeyPlace place = findKey(lines, section, key);
     if (!place.key) {
         return std::nullopt;
@@ -320,7 +334,9 @@ void ProfileFile::writeText(const std::string& section, const std::string& key,
         QDir().mkpath(info.absolutePath()); // a fresh account may have no configuration folder yet
     }
 
-    std::vector<Line> lines = splitLines(fileContent(m_path));
+    std::string content = fileContent(m_path);
+    const std::string mark = takeByteOrderMark(content); // kept as it was
+    std::vector<Line> lines = splitLines(content);
     const std::string newline = (!lines.empty() && lines.front().end == "\r\n") ? "\r\n" : "\n";
     const KeyPlace place = findKey(lines, section, key);
     if (place.key) {
@@ -346,7 +362,7 @@ void ProfileFile::writeText(const std::string& section, const std::string& key,
         lines.push_back({key + "=" + value, newline});
     }
 
-    if (!replaceFileAtomically(m_path, joinLines(lines), tempSuffix)) {
+    if (!replaceFileAtomically(m_path, mark + joinLines(lines), tempSuffix)) {
         throw SettingsWriteError(m_path);
     }
 }

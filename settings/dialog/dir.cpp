@@ -3,6 +3,7 @@
 #include "settings/profilefile.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QFileSystemModel>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -45,7 +46,9 @@ Tfm_dir::Tfm_dir(ProfileFile& profile, QWidget* mainWindow)
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
-    setFixedSize(286, 281);
+    // Wider than the tree needs, so that a window manager's title bar shows
+    // the whole caption beside its buttons.
+    setFixedSize(360, 281);
 
     m_model->setFilter(QDir::AllDirs | QDir::Drives | QDir::NoDotAndDotDot);
     m_model->setRootPath(QString());
@@ -81,9 +84,11 @@ Tfm_dir::Tfm_dir(ProfileFile& profile, QWidget* mainWindow)
     selectFolder(QDir::homePath());
 }
 
-QString Tfm_dir::choose(const QString& caption, DirPurpose purpose)
+QString Tfm_dir::choose(const QString& caption, DirPurpose purpose, const QString& startFolder)
 {
     setWindowTitle(caption);
+    if (!startFolder.isEmpty() && QFileInfo(startFolder).isDir())
+        selectFolder(startFolder);
     m_purpose = purpose;
     m_chosenFolder.clear();
     exec();

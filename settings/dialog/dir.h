@@ -31,9 +31,10 @@ public:
     // purpose; `mainWindow` is where the chooser shows itself. Both outlive it.
     Tfm_dir(ProfileFile& profile, QWidget* mainWindow);
 
-    // Shows the chooser modally with `caption` for `purpose`; returns
+    // Shows the chooser modally with `caption` for `purpose`, on `startFolder`
+    // when it names a folder (else where the tree was left); returns
     // chosenFolder() when it closes.
-    QString choose(const QString& caption, DirPurpose purpose);
+    QString choose(const QString& caption, DirPurpose purpose, const QString& startFolder = {});
 
     // The chosen folder's path (no final "/" unless it is the root), or empty
     // when the user gave up. Kept until the next use.

@@ -219,8 +219,9 @@ void Tfm_set::bt_dirClick()
 {
     if (!m_folderChooser)
         return;
-    const QString chosen =
-        m_folderChooser->choose(QStringLiteral("Output Directory"), DirPurpose::OutputFolder);
+    // It opens on the folder the path field names.
+    const QString chosen = m_folderChooser->choose(QStringLiteral("Output Directory"),
+                                                   DirPurpose::OutputFolder, m_dir->text());
     if (!chosen.isEmpty())
         m_dir->setText(chosen);
 }

@@ -123,7 +123,7 @@ protected:
     }
     // Runs the event loop until `done`, noting the level meters on the way.
     bool waitUntil(const std::function<bool()>& done,
-                   std::chrono::milliseconds timeout = std::chrono::seconds(5))
+                   std::chrono::milliseconds timeout = std::chrono::seconds(30))
     {
         const auto until = std::chrono::steady_clock::now() + timeout;
         while (!done()) {

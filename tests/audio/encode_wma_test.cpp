@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <cstdlib>
@@ -53,7 +54,9 @@ TEST(EncodeWma, NoAudioIsLostOrMoved)
         std::string path = dir.file("pulse.wma");
         encodeSamples(wmaFormat(c.profile), path, samples, p.sampleRate, p.channels);
 
-        const int64_t expected = (c.frames + c.frameSize - 1) / c.frameSize * c.frameSize;
+        // Whole frames, and one more that completes the last one's overlap.
+        const int64_t expected =
+            (c.frames + c.frameSize - 1) / c.frameSize * c.frameSize + c.frameSize;
         std::vector<float> back = decodeWhole(path);
         EXPECT_EQ(static_cast<int64_t>(back.size()) / p.channels, expected);
         EXPECT_EQ(peakFrame(back, p.channels), 100);
@@ -67,6 +70,38 @@ TEST(EncodeWma, NoAudioIsLostOrMoved)
             EXPECT_NEAR(static_cast<double>(peakFrame(tail, 2)), 100.0, 3.0);
         }
     }
+}
+
+// Signal to noise ratio in dB of `decoded` against `source` over frames [from, to).
+static double snrDb(const std::vector<float>& source, const std::vector<float>& decoded,
+                    int channels, int64_t from, int64_t to)
+{
+    double signal = 0, noise = 0;
+    for (int64_t i = from * channels; i < to * channels; ++i) {
+        const double s = source[static_cast<size_t>(i)];
+        const double d = decoded[static_cast<size_t>(i)] - s;
+        signal += s * s;
+        noise += d * d;
+    }
+    return 10.0 * std::log10(signal / std::max(noise, 1e-20));
+}
+
+TEST(EncodeWma, TheLast50MillisecondsAreAsCleanAsTheRest)
+{
+    TempDir dir;
+    const int rate = 44100;
+    const int64_t frames = 3 * rate + 777; // ends inside a frame
+    const std::vector<float> source = makeSignal(frames, rate, 2);
+    const std::string path = dir.file("end.wma");
+    encodeSamples(wmaFormat(10), path, source, rate, 2);
+
+    const DecodedAudio decoded = decodeWithFfmpeg(path);
+    ASSERT_GE(decoded.frames(), frames);
+    const int64_t last50ms = frames - rate / 20;
+    const double whole = snrDb(source, decoded.samples, 2, rate / 10, last50ms);
+    const double end = snrDb(source, decoded.samples, 2, last50ms, frames);
+    EXPECT_GT(whole, 15.0);
+    EXPECT_GT(end, whole - 3.0) << "whole " << whole << " dB";
 }
 
 TEST(EncodeWma, EveryProfileEncodesAsItsTableSays)

@@ -184,39 +184,39 @@ TEST(JoinJob, ASourceShorterThanASecondIsJoinedWithItsFadeIgnored)
     EXPECT_EQ(s.size(), 12000u);
 }
 
-TEST(JoinJob, StopClosesTheOutputWithWhatWasWrittenAndOpensTheFolder)
+// A stopped or failed join leaves the file the user agreed to replace as it was.
+TEST(JoinJob, StopOrAnErrorDropsTheOutputAndKeepsTheReplacedFile)
 {
     JoinFixture f;
     f.addTone("s1.wav", 10);
-    f.addTone("s2.wav", 10);
+    std::string second = f.addTone("s2.wav", 10);
     f.state().FunctionChoice = static_cast<int>(Mode::ByTime);
+    const std::string old = f.outFile("joined.wav");
+    writeFileBytes(old, "old");
+    f.dialogs.replaceAnswer = true;
     f.view.onPump = [&](int pump) {
         if (pump == 4)
             f.model.stopJob();
     };
 
-    std::string output = f.join();
-
-    EXPECT_EQ(readPcmFile(output).size(), 2u * 8000u);
+    EXPECT_EQ(f.join(), "");
+    EXPECT_EQ(readFileBytes(old), "old");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(f.outDir), {}), 1);
+    EXPECT_EQ(f.view.stoppedLine(), "Join stopped: nothing written.");
+    EXPECT_EQ(f.view.segmentRows().at(0).status, "Unconvert");
     EXPECT_EQ(f.dialogs.openedFolders.size(), 1u);
     EXPECT_FALSE(f.state().converting);
     EXPECT_FALSE(f.writer->IsOpen());
-}
 
-TEST(JoinJob, AnErrorEndsTheJoinCleanlyWithoutOpeningTheFolder)
-{
-    JoinFixture f;
-    f.addTone("fine.wav", 2);
-    std::string gone = f.addTone("gone.wav", 2);
-    std::filesystem::remove(gone);
-
+    f.view.onPump = nullptr;
+    std::filesystem::remove(second);
     EXPECT_THROW(f.join(), audio::AudioError);
-
+    EXPECT_EQ(readFileBytes(old), "old");
     EXPECT_FALSE(f.state().converting);
     EXPECT_FALSE(f.reader->IsOpen());
     EXPECT_FALSE(f.writer->IsOpen());
     EXPECT_EQ(f.view.percentText(), "");
-    EXPECT_TRUE(f.dialogs.openedFolders.empty());
+    EXPECT_EQ(f.dialogs.openedFolders.size(), 1u);
 }
 
 TEST(JoinJob, AFadeInLongerThanTheFirstSegmentFadesThatSegmentOnly)

@@ -88,8 +88,12 @@ TEST_F(ModelTest, ShortAndUnreadableFilesAreRefusedByName)
     std::string text = dir.file("notes.wav");
     test::writeFileBytes(text, "not audio at all");
     EXPECT_EQ(model.addSource(text, AddOrigin::Dialog), "notes.wav this File is not supported.");
+    // A file the file system refuses keeps that reason.
     EXPECT_EQ(model.addSource(dir.file("missing.mp3"), AddOrigin::Folder),
-              "missing.mp3 this File is not supported.");
+              "missing.mp3: No such file or directory");
+    std::filesystem::create_directory(dir.file("folder.mp3"));
+    EXPECT_EQ(model.addSource(dir.file("folder.mp3") + "/", AddOrigin::Dialog),
+              dir.file("folder.mp3") + "/: is a folder");
     EXPECT_EQ(model.sources().count(), 0);
     // The reader was reset and still works; from a folder the short file is taken.
     add(shortFile, AddOrigin::Folder);

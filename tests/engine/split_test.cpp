@@ -170,26 +170,29 @@ TEST(SplitJob, DottedNamesKeepTheirFirstPartAndNeverReplaceAFile)
     EXPECT_EQ(readFileBytes(f.outFile("a_1.wav")), "keep me");
 }
 
-TEST(SplitJob, StopDuringAPieceClosesAndTagsItAndStartsNothingMore)
+TEST(SplitJob, StopRemovesTheInterruptedPieceKeepsTheFinishedOnesAndSaysSo)
 {
     JobFixture f;
     f.addTone("s.wav", 20);
     f.addTone("t.wav", 20);
     f.state().FunctionChoice = static_cast<int>(Mode::ByTime);
     f.state().splitSeconds = 10;
-    // Pumps: source, piece, then one per chunk of 8000 frames: stop after 3 chunks.
+    // Pumps: source, piece, one per chunk of 8000 frames (10), piece, chunks:
+    // stop two chunks into the second piece.
     f.view.onPump = [&](int pump) {
-        if (pump == 5)
+        if (pump == 15)
             f.model.stopJob();
     };
 
     std::vector<std::string> outputs = f.split();
 
     ASSERT_EQ(outputs, std::vector<std::string>{f.outFile("s_1.wav")});
-    EXPECT_EQ(wavFrames(outputs[0]), 2 * 8000);
+    EXPECT_EQ(wavFrames(outputs[0]), 10 * 8000);
     EXPECT_EQ(f.tagged, outputs);
-    EXPECT_EQ(f.view.statuses.back(), "0 Finish");
-    EXPECT_FALSE(std::filesystem::exists(f.outFile("t_1.wav")));
+    EXPECT_EQ(f.view.statuses.back(), "1 Unconvert");
+    EXPECT_EQ(f.view.stoppedLine(), "Split stopped: 1 piece written.");
+    // Nothing else in the folder: no second piece, no temporary file.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(f.outDir), {}), 1);
     EXPECT_EQ(f.view.percentText(), "");
     EXPECT_EQ(f.view.progressWidth(), 0);
     EXPECT_FALSE(f.state().converting);
@@ -311,7 +314,7 @@ TEST(SplitJob, RefusedWhileConvertingOrEmpty)
 }
 
 // Pieces in the compressed formats, checked with an independent decoder: each
-// holds its segment's length (WMA to its 2048-frame packets) and the tags.
+// holds its segment's length (WMA to its 2048-frame packets, plus one) and the tags.
 TEST(SplitJob, CompressedPiecesDecodeToTheirSegmentLength)
 {
     JobFixture f("");
@@ -328,7 +331,7 @@ TEST(SplitJob, CompressedPiecesDecodeToTheirSegmentLength)
     };
     for (Case c :
          {Case{audio::OutputFormat::Mp3, ".mp3", 0}, Case{audio::OutputFormat::Ogg, ".ogg", 0},
-          Case{audio::OutputFormat::Wma, ".wma", 2048}}) {
+          Case{audio::OutputFormat::Wma, ".wma", 2 * 2048}}) {
         std::vector<std::string> outputs = f.split(c.format);
         ASSERT_EQ(outputs.size(), 3u) << c.extension;
         const int64_t expected[] = {4 * 44100, 4 * 44100, 1 * 44100};

@@ -1,6 +1,6 @@
 // The tag carry-over through the split job and the real encoders: each output
 // gets its own source's record in its own format, as independent readers show
-// it; a Stop-ed piece is tagged too, and joined outputs get no tags.
+// it, and joined outputs get no tags.
 #include "jobfixture.h"
 #include "tagtestfiles.h"
 
@@ -103,25 +103,6 @@ TEST(TagCarry, Mp3SourceSplitToOggAndWmaCarriesTheSameFields)
     EXPECT_EQ(ffprobeValue(wma[0], "TAG:comment"), "");
     EXPECT_EQ(ffprobeValue(wma[0], "TAG:track"), "0");
     EXPECT_EQ(f.tagged, (std::vector<std::string>{ogg[0], wma[0]}));
-}
-
-TEST(TagCarry, AStoppedPieceIsClosedAndTagged)
-{
-    JobFixture f("");
-    f.addTone("long.wav", 20, 44100, 1);
-    f.model.sources().TagList()[0] = {"Stopped", "Artist", "2001", "Album", "", "Genre"};
-    // Pumps: source, piece, then one per second of audio: stop in the third.
-    f.view.onPump = [&](int pump) {
-        if (pump == 5)
-            f.model.stopJob();
-    };
-
-    const std::vector<std::string> outputs = f.split(audio::OutputFormat::Mp3);
-
-    ASSERT_EQ(outputs.size(), 1u);
-    EXPECT_EQ(f.tagged, outputs);
-    EXPECT_EQ(mutagenId3Fields(outputs[0]), "2.3.0|Stopped|Artist|Album|2001|Genre||");
-    EXPECT_NEAR(static_cast<double>(decodedFrames(outputs[0])), 2.0 * 44100, 1);
 }
 
 TEST(TagCarry, JoinedOutputsGetNoTags)

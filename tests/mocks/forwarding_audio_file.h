@@ -33,6 +33,7 @@ public:
         m_inner.OpenWrite(f);
     }
     void Close() override { m_inner.Close(); }
+    void Discard() override { m_inner.Discard(); }
     bool IsOpen() const override { return m_inner.IsOpen(); }
     int64_t TotalFrames() const override { return m_inner.TotalFrames(); }
     int64_t DurationMs() const override { return m_inner.DurationMs(); }

@@ -106,6 +106,11 @@ public:
         m_log.push_back(call("Close"));
         open = false;
     }
+    void Discard() override
+    {
+        m_log.push_back(call("Discard"));
+        open = false;
+    }
     bool IsOpen() const override
     {
         m_log.push_back(call("IsOpen"));

@@ -50,6 +50,14 @@ TEST_F(ProfileFileTest, SectionsAndKeysIgnoreCase)
     EXPECT_EQ(readFileBytes(path), "[mp3vbr]\nVBRCK=1\n"); // the file's own spelling stays
 }
 
+TEST_F(ProfileFileTest, AByteOrderMarkHidesNoSectionAndStays)
+{
+    givenContent("\xEF\xBB\xBF[Function]\r\nChoice=3\r\n");
+    EXPECT_EQ(file.readInteger("Function", "Choice", 0), 3);
+    file.writeInteger("Function", "Choice", 1);
+    EXPECT_EQ(readFileBytes(path), "\xEF\xBB\xBF[Function]\r\nChoice=1\r\n");
+}
+
 TEST_F(ProfileFileTest, IntegersInDecimalOrHexadecimal)
 {
     EXPECT_EQ(integerOf("0x1E"), 30);

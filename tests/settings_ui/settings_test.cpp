@@ -456,15 +456,20 @@ TEST_F(SettingsDialogTest, WmaTextNamingNoEntryKeepsThePosition)
               4);
 }
 
-TEST_F(SettingsDialogTest, FolderButtonPutsTheChosenFolderIntoThePath)
+TEST_F(SettingsDialogTest, FolderButtonOpensOnThePathAndPutsTheChosenFolderIntoIt)
 {
     settings::dialog::Tfm_dir chooser(profile, &mainWindow);
     dialog->setFolderChooser(&chooser);
     const QString out = QString::fromStdString(dir.file("chosen"));
+    const QString current = QString::fromStdString(dir.file("current"));
     QDir().mkpath(out);
+    QDir().mkpath(current);
     show([&] {
+        // The chooser opens on the folder the path field names.
+        field("edt_dir")->setText(current);
         QTimer::singleShot(0, &chooser, [&] {
             EXPECT_EQ(chooser.windowTitle(), QStringLiteral("Output Directory"));
+            EXPECT_EQ(chooser.selectedFolder(), current);
             chooser.selectFolder(out);
             chooser.btn_ok()->click();
         });
