@@ -6,6 +6,7 @@
 #include "audio/decoder_backends.h"
 #include "audio/sourceprobe.h"
 
+#include <cstdint>
 #include <memory>
 #include <mpg123.h>
 
@@ -30,6 +31,8 @@ public:
         if (!m_handle)
             throw AudioError("cannot open " + path + ": " + mpg123_plain_strerror(error));
         mpg123_param(m_handle.get(), MPG123_ADD_FLAGS, MPG123_GAPLESS | MPG123_QUIET, 0);
+        // Junk between frames, however long, is skipped to the next frame.
+        mpg123_param(m_handle.get(), MPG123_RESYNC_LIMIT, -1, 0);
         acceptFloatOutput(0, MPG123_MONO | MPG123_STEREO);
         if (mpg123_open(m_handle.get(), path.c_str()) != MPG123_OK)
             throwUnsupported(path);
@@ -50,6 +53,13 @@ public:
         if (length <= 0)
             throwUnsupported(path);
         m_totalFrames = length;
+        if (mpegStreamIsCutShort(path)) {
+            // The scan counts whole frames, the decode also gives what a cut
+            // frame holds: the decode tells the length.
+            m_totalFrames = INT64_MAX;
+            m_totalFrames = skipFrames(*this, INT64_MAX);
+            seek(0);
+        }
     }
     int sampleRate() const override { return m_rate; }
     int channels() const override { return m_channels; }

@@ -2,7 +2,10 @@
 // decodes IN and writes OUT through the audio component.
 #include "audio/audiofile.h"
 #include "cli/commands.h"
+#include "cli/interrupt.h"
+#include "cli/jobcommand.h"
 #include "cli/outputconfig.h"
+#include "engine/namereservation.h"
 
 #include <exception>
 #include <filesystem>
@@ -53,6 +56,8 @@ std::string parseOptions(const Arguments& args, ConvertOptions& options)
     return {};
 }
 
+struct Stopped {};
+
 void convert(const ConvertOptions& options)
 {
     auto reader = audio::createAudioFile();
@@ -65,6 +70,9 @@ void convert(const ConvertOptions& options)
     writer->SetBlockFormat(reader->SampleRate(), reader->Channels());
     writer->OpenWrite(options.output);
     for (;;) {
+        // Stopped: the writer goes without Close, which removes its temporary file.
+        if (stopRequested())
+            throw Stopped();
         audio::SampleBlock block = reader->ReadFrames(kBlockFrames);
         if (block.empty())
             break;
@@ -82,11 +90,21 @@ int runConvert(const Arguments& args)
     std::string error = parseOptions(args, options);
     if (!error.empty())
         return usageError(error);
-    std::error_code ignored;
-    if (!options.overwrite && std::filesystem::exists(options.output, ignored))
-        return fail(options.output + " exists already (give --overwrite to replace it)");
+    // Without --overwrite the name is claimed at once: another program
+    // writing the same name at the same time finds it taken.
+    engine::NameReservation claim;
+    if (!options.overwrite) {
+        std::error_code error;
+        claim = engine::NameReservation(options.output, error);
+        if (error == std::errc::file_exists)
+            return fail(options.output + " exists already (give --overwrite to replace it)");
+    }
     try {
+        installStopOnInterrupt();
         convert(options);
+    } catch (const Stopped&) {
+        fail("stopped; " + options.output + " was not written");
+        return kInterrupted;
     } catch (const std::exception& e) {
         return fail(e.what());
     }

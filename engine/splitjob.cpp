@@ -2,6 +2,7 @@
 
 #include "audio/audioerror.h"
 #include "audio/units.h"
+#include "engine/leftovers.h"
 #include "engine/outputnaming.h"
 
 #include <algorithm>
@@ -49,6 +50,14 @@ std::vector<PieceTimes> piecesOf(Mode mode, const listrecord& entry, const listr
         break;
     }
     return pieces;
+}
+
+// A source that ends inside a piece has changed since it was added (or is
+// damaged there): the piece would be silently short.
+std::string endedEarly(const std::string& path, int64_t written, int64_t length)
+{
+    return "cannot read " + path + ": it ended " + std::to_string(length - written) +
+           " frames before the end of a piece; has it changed since it was added?";
 }
 
 class SplitRun : public JobRun {
@@ -110,7 +119,12 @@ private:
         parts().configureWriter(m_format);
         if (std::string extension = extensionForFormat(m_format); !extension.empty())
             m_extension = extension;
-        std::string path = pieceOutputPath(state().OutputDirectory, entry.caption, m_extension);
+        const std::string& folder = state().OutputDirectory;
+        std::string path = claimedOutputPath(
+            [&](const PathExists& exists) {
+                return pieceOutputPath(folder, entry.caption, m_extension, exists);
+            },
+            m_claim);
         const int rate = reader().SampleRate();
         const int channels = reader().Channels();
         writer.SetBlockFormat(rate, channels);
@@ -121,13 +135,20 @@ private:
             // The caption's name could not be created: try the source's own
             // name, numbered so that it replaces nothing.
             closeIfOpen(writer);
-            path = fallbackOutputPath(state().OutputDirectory, entry.path, m_extension);
+            path = claimedOutputPath(
+                [&](const PathExists& exists) {
+                    return fallbackOutputPath(folder, entry.path, m_extension, exists);
+                },
+                m_claim);
             writer.OpenWrite(path);
         }
         model().setSegmentStatus(k, segmentstatus::Converting);
         writer.SetBlockFormat(rate, channels);
 
-        copyPiece(reader(), writer, parts().transform, length, fadesFor(entry), *this);
+        const int64_t written =
+            copyPiece(reader(), writer, parts().transform, length, fadesFor(entry), *this);
+        if (written < length && state().converting)
+            throw audio::AudioError(endedEarly(entry.path, written, length));
 
         const tags::AudioFileinfo& record = model().sources().TagList().at(i);
         if (m_mode == Mode::ByCount)
@@ -144,6 +165,7 @@ private:
     const Mode m_mode;
     std::string m_extension;
     std::vector<std::string> m_outputs;
+    NameReservation m_claim; // the name of the piece being written
 };
 
 } // namespace
@@ -155,6 +177,7 @@ std::vector<std::string> runSplit(JobModel& model, JobParts& parts, int outputFo
         return {};
     if (state.FunctionChoice < 0 || state.FunctionChoice > 3)
         return {};
+    removeOldLeftovers(state.OutputDirectory);
     SplitRun run(model, parts, outputFormat);
     try {
         return run.run();

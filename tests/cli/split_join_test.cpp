@@ -1,6 +1,7 @@
 // brisklet-cli split and join, run as a separate program on generated files.
 #include "testsupport.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -174,4 +175,63 @@ TEST_F(CliFixture, ProgressUpdatesInPlaceOnATerminalAndStaysOffStdout)
     ASSERT_EQ(piped.exitCode, 0);
     EXPECT_EQ(lines(piped.output).size(), 3u);
     EXPECT_EQ(readFileBytes(dir.file("err")), "");
+}
+
+TEST_F(CliFixture, TwoProgramsWritingOneFolderNeverShareAName)
+{
+    // Two sources of the same name give pieces of the same names.
+    std::filesystem::create_directories(dir.file("a"));
+    std::filesystem::create_directories(dir.file("b"));
+    const std::string a = tone("a/tone.wav", 3);
+    const std::string b = tone("b/tone.wav", 4);
+    auto both = [&](const std::string& first, const std::string& second) {
+        const std::string background = shellQuote(dir.file("first")) + " 2>&1 & ";
+        return runCommand("(" + cli() + " " + first + " --settings " + shellQuote(settings) + " >" +
+                          background + cli() + " " + second + " --settings " +
+                          shellQuote(settings) + " >" + shellQuote(dir.file("second")) +
+                          " 2>&1; echo $? >" + shellQuote(dir.file("code")) + "; wait $!)");
+    };
+    for (int round = 0; round < 6; ++round) {
+        SCOPED_TRACE(round);
+        const std::string folder = out + std::to_string(round);
+        const std::string split = "split --mode time --seconds 1 --format wav --out ";
+        CommandResult r = both(split + shellQuote(folder) + " " + shellQuote(a),
+                               split + shellQuote(folder) + " " + shellQuote(b));
+        ASSERT_EQ(r.exitCode, 0) << readFileBytes(dir.file("first"));
+        ASSERT_EQ(readFileBytes(dir.file("code")), "0\n") << readFileBytes(dir.file("second"));
+        std::vector<std::string> named = lines(readFileBytes(dir.file("first")));
+        for (const std::string& line : lines(readFileBytes(dir.file("second"))))
+            named.push_back(line);
+        std::sort(named.begin(), named.end());
+        EXPECT_EQ(std::adjacent_find(named.begin(), named.end()), named.end());
+        EXPECT_EQ(named.size(), 7u);
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 7);
+        for (const std::string& piece : named)
+            EXPECT_EQ(frames(piece), 8000) << piece;
+
+        // Two joins into one new name: one writes it, the other refuses.
+        const std::string name = folder + "/mix";
+        const std::string join = "join --format wav --output " + shellQuote(name) + " ";
+        r = both(join + shellQuote(a), join + shellQuote(b));
+        const std::string codes =
+            std::to_string(r.exitCode) + " " + readFileBytes(dir.file("code"));
+        EXPECT_TRUE(codes == "0 1\n" || codes == "1 0\n") << codes;
+        EXPECT_EQ(frames(name + ".wav"), r.exitCode == 0 ? 3 * 8000 : 4 * 8000);
+    }
+}
+
+TEST_F(CliFixture, TerminationStopsAConversionAndLeavesNothing)
+{
+    writeFileBytes(settings, ""); // MP3 at 44.1 kHz: slow enough to be stopped
+    const std::string source = tone("long.wav", 600);
+    std::filesystem::create_directories(out);
+    const std::string started = "ls -A " + shellQuote(out) + " | grep -q brisklet-tmp";
+    CommandResult r =
+        runCommand("(" + cli() + " convert --settings " + shellQuote(settings) + " " +
+                   shellQuote(source) + " " + shellQuote(out + "/long.mp3") + " 2>" +
+                   shellQuote(dir.file("stderr")) + " & pid=$!; for i in $(seq 600); do " +
+                   started + " && break; sleep 0.05; done; kill -TERM $pid; wait $pid; echo $?)");
+    EXPECT_EQ(lines(r.output).back(), "130") << errors();
+    EXPECT_NE(errors().find("stopped"), std::string::npos) << errors();
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(out), {}), 0);
 }
