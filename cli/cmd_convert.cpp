@@ -17,7 +17,7 @@ namespace {
 constexpr int64_t kBlockFrames = 65536;
 
 struct ConvertOptions {
-    std::optional<OutputKind> format;
+    std::optional<audio::OutputFormat> format;
     std::string settingsFile;
     bool overwrite = false;
     std::string input;
@@ -32,9 +32,9 @@ std::string parseOptions(const Arguments& args, ConvertOptions& options)
         const std::string& arg = args[i];
         bool hasValue = i + 1 < args.size();
         if (arg == "--format" && hasValue) {
-            options.format = outputKindFromName(args[++i]);
+            options.format = audio::outputFormatFromName(args[++i]);
             if (!options.format)
-                return "unknown format " + args[i] + " (mp3, wav, wma or ogg)";
+                return unknownFormatMessage(args[i]);
         } else if (arg == "--settings" && hasValue) {
             options.settingsFile = args[++i];
         } else if (arg == "--overwrite") {
@@ -50,7 +50,7 @@ std::string parseOptions(const Arguments& args, ConvertOptions& options)
     options.input = paths[0];
     options.output = paths[1];
     if (!options.format)
-        options.format = outputKindFromPath(options.output);
+        options.format = audio::outputFormatFromPath(options.output);
     if (!options.format)
         return "cannot tell the output format of " + options.output + ": give --format";
     return {};
@@ -94,9 +94,9 @@ int runConvert(const Arguments& args)
     // writing the same name at the same time finds it taken.
     engine::NameReservation claim;
     if (!options.overwrite) {
-        std::error_code error;
-        claim = engine::NameReservation(options.output, error);
-        if (error == std::errc::file_exists)
+        std::error_code claimError;
+        claim = engine::NameReservation(options.output, claimError);
+        if (claimError == std::errc::file_exists)
             return fail(options.output + " exists already (give --overwrite to replace it)");
     }
     try {
