@@ -30,7 +30,9 @@ public:
         m_handle.reset(mpg123_new(nullptr, &error));
         if (!m_handle)
             throw AudioError("cannot open " + path + ": " + mpg123_plain_strerror(error));
-        mpg123_param(m_handle.get(), MPG123_ADD_FLAGS, MPG123_GAPLESS | MPG123_QUIET, 0);
+        // The tags are read elsewhere: a tag (and its pictures) is skipped unread.
+        mpg123_param(m_handle.get(), MPG123_ADD_FLAGS,
+                     MPG123_GAPLESS | MPG123_QUIET | MPG123_SKIP_ID3V2, 0);
         // Junk between frames, however long, is skipped to the next frame.
         mpg123_param(m_handle.get(), MPG123_RESYNC_LIMIT, -1, 0);
         acceptFloatOutput(0, MPG123_MONO | MPG123_STEREO);

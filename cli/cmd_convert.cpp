@@ -9,6 +9,7 @@
 
 #include <exception>
 #include <filesystem>
+#include <stdexcept>
 
 namespace brisklet::cli {
 
@@ -69,6 +70,8 @@ void convert(const ConvertOptions& options)
                                 reader->Channels()});
     writer->SetBlockFormat(reader->SampleRate(), reader->Channels());
     writer->OpenWrite(options.output);
+    const int64_t expected = reader->TotalFrames();
+    int64_t copied = 0;
     for (;;) {
         // Stopped: the writer goes without Close, which removes its temporary file.
         if (stopRequested())
@@ -76,10 +79,17 @@ void convert(const ConvertOptions& options)
         audio::SampleBlock block = reader->ReadFrames(kBlockFrames);
         if (block.empty())
             break;
+        copied += block.frameCount();
         writer->WriteFrames(block);
     }
     writer->Close();
     reader->Close();
+    // Damage the length at open did not know of: the output holds what could
+    // be decoded, and the loss is a failure.
+    if (copied < expected)
+        throw std::runtime_error("cannot read " + options.input + ": " +
+                                 std::to_string(expected - copied) + " of " +
+                                 std::to_string(expected) + " frames could not be decoded");
 }
 
 } // namespace

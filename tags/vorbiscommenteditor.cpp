@@ -10,6 +10,9 @@ namespace brisklet::tags {
 namespace {
 
 constexpr size_t ReadChunk = 1 << 16;
+// Comments are a few hundred bytes; headers beyond this hold pictures or other
+// bulk, and are refused rather than gathered in memory.
+constexpr long MaxHeaderBytes = 16 << 20;
 
 // Pages of an Ogg file in order; bytes between pages are skipped.
 class PageReader {
@@ -127,6 +130,7 @@ VorbisCommentEditor::VorbisCommentEditor(std::istream& in) : m_state(std::make_u
     StreamState stream(s.serial);
     ogg_stream_pagein(stream.get(), &page);
     s.headerPages = 1;
+    long headerBytes = page.body_len;
     size_t found = 0;
     for (;;) {
         ogg_packet packet;
@@ -149,6 +153,9 @@ VorbisCommentEditor::VorbisCommentEditor(std::istream& in) : m_state(std::make_u
             s.multiplexed = true;
             continue;
         }
+        headerBytes += page.body_len;
+        if (headerBytes > MaxHeaderBytes)
+            throw OggFormatError("the Vorbis headers are larger than 16 MiB");
         ogg_stream_pagein(stream.get(), &page);
         ++s.headerPages;
     }

@@ -40,6 +40,9 @@ const std::string_view
 const std::string_view
     MetadataLibraryGuid("\x94\x1C\x23\x44\x98\x94\xD1\x49\xA1\x41\x1D\x13\x4E\x45\x70\x54", 16);
 constexpr size_t ObjectHeader = 24; // GUID and 64-bit size
+// Attributes are a few hundred bytes; a header beyond this holds pictures or
+// other bulk, and its attributes are not read (nor the header kept in memory).
+constexpr uint64_t MaxHeaderBytes = 16 << 20;
 
 uint64_t littleEndian(std::string_view bytes, size_t pos, size_t width)
 {
@@ -169,6 +172,8 @@ std::string readHeaderObject(const std::string& fileName)
     const uint64_t headerSize = littleEndian(start, 16, 8);
     if (headerSize < 30 || headerSize > uint64_t(fileSize))
         return start; // refused by plausibleAsfHeader
+    if (headerSize > MaxHeaderBytes)
+        return {};
     std::string header = start;
     header.resize(static_cast<size_t>(headerSize));
     if (!in.read(header.data() + 30, static_cast<std::streamsize>(headerSize - 30)))

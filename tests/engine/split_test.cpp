@@ -406,10 +406,11 @@ TEST(SplitJob, NamesUpToTheLimitAreWrittenAndTagged)
     }
     f.state().FunctionChoice = static_cast<int>(Mode::ByCount);
     f.state().splitCount = 1;
-    for (int format : {1, 3}) { // WAV, and Ogg whose tags are rewritten beside it
+    // WAV, and Ogg whose tags are rewritten beside it.
+    for (audio::OutputFormat format : {audio::OutputFormat::Wav, audio::OutputFormat::Ogg}) {
         std::vector<std::string> outputs = f.split(format);
         ASSERT_EQ(outputs.size(), 2u);
-        const std::string extension = format == 1 ? ".wav" : ".ogg";
+        const std::string extension = audio::extensionOf(format);
         EXPECT_EQ(outputs[0], f.outFile(std::string(227, 'x') + "é_1" + extension));
         EXPECT_EQ(outputs[1], f.outFile(std::string(247, 'x') + "é_1" + extension));
         for (const std::string& output : outputs)

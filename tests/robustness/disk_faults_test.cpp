@@ -55,7 +55,7 @@ TEST(DiskFaults, SplitIntoAFullFolderStopsWithTheMessage)
     const std::vector<std::string> before = folderNames(mount.path());
     expectHarmless({source}, [&] {
         try {
-            job.split(1);
+            job.split(audio::OutputFormat::Wav);
             ADD_FAILURE() << "the split into a full folder succeeded";
         } catch (const audio::AudioError& error) {
             EXPECT_NE(std::string(error.what()).find(mount.path()), std::string::npos)
@@ -108,7 +108,7 @@ TEST(DiskFaults, OutputFolderReadOnly)
     job.state().OutputDirectory = mount.path() + "/";
     expectHarmless({source}, [&] {
         try {
-            job.split(1);
+            job.split(audio::OutputFormat::Wav);
             ADD_FAILURE() << "a split into a read-only folder succeeded";
         } catch (const audio::AudioError& error) {
             EXPECT_NE(std::string(error.what()).find(mount.path()), std::string::npos)
@@ -157,7 +157,10 @@ TEST(DiskFaults, TagRewritesOnAFullOrReadOnlyDiskKeepTheOldFile)
             } catch (const tags::TagError& error) {
                 const std::string message = error.what();
                 EXPECT_NE(message.find(mount.path()), std::string::npos) << message;
-                EXPECT_NE(message.find(reason), std::string::npos) << message;
+                // A full disk may also be said in words.
+                EXPECT_TRUE(message.find(reason) != std::string::npos ||
+                            (!readOnly && message.find("disk full") != std::string::npos))
+                    << message;
             }
         };
         expectHarmless(paths, [&] {
@@ -294,7 +297,7 @@ TEST(DiskFaults, ASourceCutShortOrDeletedWhileASplitReadsIt)
         bool failed = false;
         expectHarmless({}, [&] {
             try {
-                outputs = job.split(1);
+                outputs = job.split(audio::OutputFormat::Wav);
             } catch (const audio::AudioError& error) {
                 failed = true;
                 EXPECT_NE(std::string(error.what()).find(source), std::string::npos)

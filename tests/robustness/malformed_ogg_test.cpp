@@ -231,3 +231,16 @@ TEST_F(MalformedOgg, ChainedStreamsOfAnotherRateAreRefused)
                   "cannot read " + path + ": its chained streams differ in sample rate");
     }
 }
+
+TEST_F(MalformedOgg, HugeCommentsAreRefusedWithoutGatheringThem)
+{
+    const std::string path = dir.file("picture.ogg");
+    writeFileBytes(path, file);
+    tags::OGGTag picture;
+    picture.Comment = std::string(48 << 20, 'p'); // a picture's worth of comment
+    ASSERT_TRUE(tags::WriteOggComments(path, picture));
+    expectHarmless({path}, [&] {
+        tags::OGGTag tag;
+        EXPECT_THROW(tags::ReadOggComments(path, tag), tags::TagError);
+    });
+}
