@@ -244,3 +244,15 @@ TEST_F(MalformedOgg, HugeCommentsAreRefusedWithoutGatheringThem)
         EXPECT_THROW(tags::ReadOggComments(path, tag), tags::TagError);
     });
 }
+
+TEST(TagFailures, AFileThatDecodesIsAddedWhenItsTagsCannotBeRead)
+{
+    TempDir dir;
+    // MP3 and WMA audio under an Ogg name: the Ogg comment reader refuses them.
+    for (const char* name : {"t.mp3", "t.wma"}) {
+        SCOPED_TRACE(name);
+        const std::string path = dir.file(std::string(name) + ".ogg");
+        writeFileBytes(path, readFileBytes(makeEncodedTone(dir, name, 2.0)));
+        EXPECT_EQ(addAndRead(path), "");
+    }
+}
