@@ -131,7 +131,8 @@ private:
 
     void openResampler(const std::string& path)
     {
-        AVChannelLayout layout;
+        // Zeroed: copying into a layout first frees what it holds.
+        AVChannelLayout layout{};
         if (m_codec->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC)
             av_channel_layout_default(&layout, m_channels);
         else

@@ -6,6 +6,7 @@
 #include "audio/decoder_backends.h"
 #include "audio/sourceprobe.h"
 
+#include <cstdint>
 #include <memory>
 #include <mpg123.h>
 
@@ -29,7 +30,11 @@ public:
         m_handle.reset(mpg123_new(nullptr, &error));
         if (!m_handle)
             throw AudioError("cannot open " + path + ": " + mpg123_plain_strerror(error));
-        mpg123_param(m_handle.get(), MPG123_ADD_FLAGS, MPG123_GAPLESS | MPG123_QUIET, 0);
+        // The tags are read elsewhere: a tag (and its pictures) is skipped unread.
+        mpg123_param(m_handle.get(), MPG123_ADD_FLAGS,
+                     MPG123_GAPLESS | MPG123_QUIET | MPG123_SKIP_ID3V2, 0);
+        // Junk between frames, however long, is skipped to the next frame.
+        mpg123_param(m_handle.get(), MPG123_RESYNC_LIMIT, -1, 0);
         acceptFloatOutput(0, MPG123_MONO | MPG123_STEREO);
         if (mpg123_open(m_handle.get(), path.c_str()) != MPG123_OK)
             throwUnsupported(path);
@@ -50,6 +55,13 @@ public:
         if (length <= 0)
             throwUnsupported(path);
         m_totalFrames = length;
+        if (mpegStreamIsCutShort(path)) {
+            // The scan counts whole frames, the decode also gives what a cut
+            // frame holds: the decode tells the length.
+            m_totalFrames = INT64_MAX;
+            m_totalFrames = skipFrames(*this, INT64_MAX);
+            seek(0);
+        }
     }
     int sampleRate() const override { return m_rate; }
     int channels() const override { return m_channels; }

@@ -3,6 +3,8 @@
 #include "audio/audioerror.h"
 #include "audio/decoder_backends.h"
 
+#include <cstdint>
+
 #include <algorithm>
 #include <vector>
 #include <vorbis/vorbisfile.h>
@@ -27,6 +29,16 @@ public:
         }
         m_channels = info->channels;
         m_rate = static_cast<int>(info->rate);
+        refuseRateChanges();
+        if (m_totalFrames > mostFramesHeld(*info)) {
+            // A damaged granule position: the decode tells the true length.
+            m_totalFrames = skipFrames(*this, INT64_MAX);
+            m_ended = false;
+            if (ov_raw_seek(&m_file, 0) != 0) {
+                ov_clear(&m_file);
+                throwUnsupported(path);
+            }
+        }
     }
     ~VorbisDecoder() override { ov_clear(&m_file); }
     VorbisDecoder(const VorbisDecoder&) = delete;
@@ -69,6 +81,29 @@ public:
     }
 
 private:
+    // Links of a chained stream at another rate would play at the wrong speed.
+    void refuseRateChanges()
+    {
+        for (long link = 1; link < ov_streams(&m_file); ++link) {
+            const vorbis_info* info = ov_info(&m_file, static_cast<int>(link));
+            if (!info || info->rate != m_rate) {
+                ov_clear(&m_file);
+                throw AudioError("cannot read " + m_path +
+                                 ": its chained streams differ in sample rate");
+            }
+        }
+    }
+
+    // The most frames a stream of this size can hold: every packet takes at
+    // least a byte and gives at most half a long block.
+    int64_t mostFramesHeld(const vorbis_info& info)
+    {
+        const int64_t bytes = ov_raw_total(&m_file, -1);
+        const int64_t perPacket =
+            std::max<int64_t>(1, vorbis_info_blocksize(const_cast<vorbis_info*>(&info), 1)) / 2;
+        return bytes < 0 ? 0 : bytes * std::max<int64_t>(1, perPacket);
+    }
+
     // A chained stream may change its channel count between links; every link
     // is read as the first link's layout. Frame by frame, so that each part of
     // the block is written once.

@@ -1,44 +1,22 @@
-// WAV output through libsndfile. Samples are turned into integers here, with the
-// same factor the reader divides by (2^(bits-1)), so that a WAV read and written
-// back keeps every sample; libsndfile's own float conversion uses 2^(bits-1)-1.
+// PCM WAV output. Samples are turned into integers here, with the same factor
+// the reader divides by (2^(bits-1)), so that a WAV read and written back keeps
+// every sample. The header is written by wavHeader(): RIFF while the file is
+// under 4 GiB, RF64 beyond.
 
 #include "audio/encoders.h"
 #include "audio/output_file.h"
+#include "audio/wavheader.h"
 
+#include <bit>
 #include <cmath>
-#include <sndfile.h>
+#include <cstring>
 #include <vector>
 
 namespace brisklet::audio {
 
 namespace {
 
-sf_count_t virtualLength(void* user)
-{
-    return static_cast<OutputFile*>(user)->size();
-}
-
-sf_count_t virtualSeek(sf_count_t offset, int whence, void* user)
-{
-    auto* file = static_cast<OutputFile*>(user);
-    return file->seek(offset, whence) ? file->tell() : -1;
-}
-
-sf_count_t virtualRead(void* data, sf_count_t count, void* user)
-{
-    return static_cast<sf_count_t>(
-        static_cast<OutputFile*>(user)->read(data, static_cast<size_t>(count)));
-}
-
-sf_count_t virtualWrite(const void* data, sf_count_t count, void* user)
-{
-    return static_cast<OutputFile*>(user)->write(data, static_cast<size_t>(count)) ? count : 0;
-}
-
-sf_count_t virtualTell(void* user)
-{
-    return static_cast<OutputFile*>(user)->tell();
-}
+static_assert(std::endian::native == std::endian::little, "samples are stored as in memory");
 
 // Rounds v * scale to the nearest integer (halves to even) within
 // [-scale, scale - 1]; NaN gives 0. Branch-free and without a library call, so
@@ -59,88 +37,68 @@ template <typename Int> Int toInteger(float v, double scale)
 class WavEncoder : public Encoder {
 public:
     WavEncoder(const std::string& path, int rate, int channels, int bits)
-        : m_file(path), m_rate(rate), m_channels(channels), m_bits(bits)
+        : m_file(path), m_layout{rate, channels, bits}
     {
-        SF_INFO info{};
-        info.samplerate = rate;
-        info.channels = channels;
-        info.format = SF_FORMAT_WAV | subformat(bits);
-        SF_VIRTUAL_IO io{virtualLength, virtualSeek, virtualRead, virtualWrite, virtualTell};
-        m_sound = sf_open_virtual(&io, SFM_WRITE, &info, &m_file);
-        if (!m_sound) {
-            m_file.throwIfFailed();
-            throwCannotCreate(path, sf_strerror(nullptr));
-        }
+        m_file.append(wavHeader(m_layout, 0).data(), kWavHeaderBytes);
     }
 
-    ~WavEncoder() override
-    {
-        if (m_sound)
-            sf_close(m_sound);
-    }
-
-    int sampleRate() const override { return m_rate; }
-    int channels() const override { return m_channels; }
+    int sampleRate() const override { return m_layout.sampleRate; }
+    int channels() const override { return m_layout.channels; }
 
     void write(const float* interleaved, int64_t frames) override
     {
-        const size_t count = static_cast<size_t>(frames * m_channels);
-        sf_count_t written = 0;
-        if (m_bits <= 16) {
-            // 8-bit goes through 16-bit values that libsndfile shifts down exactly.
-            const double scale = m_bits == 8 ? 128.0 : 32768.0;
-            const int shift = m_bits == 8 ? 8 : 0;
-            m_shorts.resize(count);
+        const size_t count = static_cast<size_t>(frames * m_layout.channels);
+        const size_t width = static_cast<size_t>(m_layout.bits / 8);
+        m_bytes.resize(count * width);
+        unsigned char* out = m_bytes.data();
+        switch (m_layout.bits) {
+        case 8: // WAV has no signed 8-bit samples
             for (size_t i = 0; i < count; ++i)
-                m_shorts[i] =
-                    static_cast<short>(toInteger<int>(interleaved[i], scale) * (1 << shift));
-            written = sf_write_short(m_sound, m_shorts.data(), static_cast<sf_count_t>(count));
-        } else {
-            const double scale = m_bits == 24 ? 8388608.0 : 2147483648.0;
-            const int64_t factor = m_bits == 24 ? 256 : 1;
-            m_ints.resize(count);
-            for (size_t i = 0; i < count; ++i)
-                m_ints[i] = static_cast<int>(toInteger<int64_t>(interleaved[i], scale) * factor);
-            written = sf_write_int(m_sound, m_ints.data(), static_cast<sf_count_t>(count));
+                out[i] = static_cast<unsigned char>(toInteger<int>(interleaved[i], 128.0) + 128);
+            break;
+        case 16:
+            store<int16_t>(interleaved, count, 32768.0, out);
+            break;
+        case 24:
+            for (size_t i = 0; i < count; ++i) {
+                const int32_t v = toInteger<int32_t>(interleaved[i], 8388608.0);
+                out[3 * i] = static_cast<unsigned char>(v);
+                out[3 * i + 1] = static_cast<unsigned char>(v >> 8);
+                out[3 * i + 2] = static_cast<unsigned char>(v >> 16);
+            }
+            break;
+        default:
+            store<int32_t>(interleaved, count, 2147483648.0, out);
+            break;
         }
-        m_file.throwIfFailed();
-        if (written != static_cast<sf_count_t>(count))
-            throwCannotCreate(m_file.targetPath(), sf_strerror(m_sound));
+        m_file.append(m_bytes.data(), m_bytes.size());
+        m_dataBytes += m_bytes.size();
     }
 
     void finish() override
     {
-        // sf_close writes the final chunk sizes into the header.
-        int closed = sf_close(m_sound);
-        m_sound = nullptr;
-        m_file.throwIfFailed();
-        if (closed != 0)
-            throwCannotCreate(m_file.targetPath(), sf_error_number(closed));
+        if (m_dataBytes & 1)
+            m_file.append("", 1); // chunks end on an even byte
+        const std::string header = wavHeader(m_layout, m_dataBytes);
+        m_file.seek(0, SEEK_SET);
+        m_file.append(header.data(), header.size());
         m_file.commit();
     }
 
 private:
-    static int subformat(int bits)
+    template <typename Int>
+    static void store(const float* interleaved, size_t count, double scale, unsigned char* out)
     {
-        switch (bits) {
-        case 8:
-            return SF_FORMAT_PCM_U8; // WAV has no signed 8-bit samples
-        case 16:
-            return SF_FORMAT_PCM_16;
-        case 24:
-            return SF_FORMAT_PCM_24;
-        default:
-            return SF_FORMAT_PCM_32;
+        for (size_t i = 0; i < count; ++i) {
+            const auto value = static_cast<Int>(toInteger<int64_t>(interleaved[i], scale));
+            std::memcpy(out + i * sizeof(Int), &value, sizeof(Int));
         }
     }
 
     OutputFile m_file;
-    SNDFILE* m_sound = nullptr;
-    int m_rate;
-    int m_channels;
-    int m_bits;
-    std::vector<short> m_shorts;
-    std::vector<int> m_ints;
+    WavLayout m_layout;
+    uint64_t m_dataBytes = 0;
+    std::vector<unsigned char> m_bytes;
 };
 
 } // namespace

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <filesystem>
 #include <random>
+#include <string_view>
 
 #if defined(__unix__) || defined(__APPLE__)
 #include <unistd.h>
@@ -24,7 +25,7 @@ std::string randomSuffix(std::mt19937& random)
     static const char letters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
     std::uniform_int_distribution<size_t> pick(0, sizeof(letters) - 2);
     std::string suffix;
-    for (int i = 0; i < 6; ++i)
+    for (size_t i = 0; i < kTemporarySuffixBytes; ++i)
         suffix += letters[pick(random)];
     return suffix;
 }
@@ -54,7 +55,31 @@ bool syncToDisk(std::FILE* file) noexcept
 #endif
 }
 
+// The text cut to at most `bytes` bytes without splitting a UTF-8 sequence.
+std::string cutAtCharacter(const std::string& text, size_t bytes)
+{
+    if (text.size() <= bytes)
+        return text;
+    size_t end = bytes;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+        --end;
+    return text.substr(0, end);
+}
+
 } // namespace
+
+std::string temporaryPrefixFor(const std::string& target)
+{
+    constexpr std::string_view mark = ".brisklet-tmp-";
+    constexpr size_t maxNameBytes = 255; // of one path component
+    constexpr size_t room = maxNameBytes - 1 - mark.size() - kTemporarySuffixBytes;
+    const fs::path path(target);
+    // Appended piece by piece: GCC 12 at -O3 warns falsely (-Wrestrict) on "." + name.
+    std::string name(1, '.');
+    name += cutAtCharacter(path.filename().string(), room);
+    name += mark;
+    return (path.parent_path() / name).string();
+}
 
 OutputFile::OutputFile(std::string targetPath) : OutputFile(std::move(targetPath), Options{})
 {
@@ -85,14 +110,8 @@ void OutputFile::create(const Options& options, std::error_code& error) noexcept
             fail(EISDIR);
             return;
         }
-        std::string start = options.temporary;
-        if (start.empty()) {
-            // Appended piece by piece: GCC 12 at -O3 warns falsely (-Wrestrict) on "." + name.
-            std::string name(1, '.');
-            name += target.filename().string();
-            name += ".brisklet-tmp-";
-            start = (target.parent_path() / name).string();
-        }
+        const std::string start =
+            options.temporary.empty() ? temporaryPrefixFor(m_target) : options.temporary;
         std::mt19937 random(std::random_device{}());
         // "x": exclusive creation, so an existing file of the same name is never
         // taken over. Without randomSuffix the plain name is tried first.

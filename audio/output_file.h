@@ -11,14 +11,21 @@
 
 namespace brisklet::audio {
 
+// Random characters that end a temporary file's name.
+constexpr size_t kTemporarySuffixBytes = 6;
+
+// The start of the hidden name a temporary file for `target` gets beside it:
+// ".<name>.brisklet-tmp-", the name cut short when it leaves no room for the
+// rest within the 255 bytes a file name may have. Leftovers are recognised by it.
+std::string temporaryPrefixFor(const std::string& target);
+
 class OutputFile {
 public:
     struct Options {
         // The temporary file's path, or the start of it when randomSuffix is set
         // (six random characters follow). An existing file is never taken over:
         // without randomSuffix, when the path is taken, "-" and six random
-        // characters are appended to it. Empty: ".<name>.brisklet-tmp-" beside
-        // the target.
+        // characters are appended to it. Empty: temporaryPrefixFor(target).
         std::string temporary;
         bool randomSuffix = true;
         // Flush the data to the disk before the rename, so that after a power

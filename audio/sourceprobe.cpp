@@ -9,6 +9,8 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
+#include <sys/stat.h>
 
 namespace brisklet::audio {
 
@@ -136,13 +138,13 @@ uint32_t bigEndian32(const std::string& bytes, size_t at)
     return value;
 }
 
-} // namespace
-
-bool mpegStreamIsWhole(const std::string& path)
+// Whether the stream holds the bytes its Xing/Info header counts; nothing
+// without such a header.
+std::optional<bool> xingStreamFits(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     if (!in)
-        return false;
+        return std::nullopt;
     in.seekg(0, std::ios::end);
     const std::streamoff fileSize = in.tellg();
     const std::streamoff start = id3v2Size(readAt(in, 0, 16));
@@ -152,19 +154,33 @@ bool mpegStreamIsWhole(const std::string& path)
     if (frame.size() < 4 ||
         !parseMpegHeader(reinterpret_cast<const unsigned char*>(frame.data()), header) ||
         header.layer != 3)
-        return false;
+        return std::nullopt;
     const bool mono = (static_cast<unsigned char>(frame[3]) >> 6) == 3;
     // After the side information, whose size depends on the version and mode.
     const size_t at = 4 + (header.version == 3 ? (mono ? 17 : 32) : (mono ? 9 : 17));
     if (frame.size() < at + 16 ||
         (frame.compare(at, 4, "Xing") != 0 && frame.compare(at, 4, "Info") != 0))
-        return false;
+        return std::nullopt;
     const uint32_t flags = bigEndian32(frame, at + 4);
     constexpr uint32_t HasFrames = 1, HasBytes = 2;
     if ((flags & (HasFrames | HasBytes)) != (HasFrames | HasBytes))
-        return false;
+        return std::nullopt;
     const uint32_t streamBytes = bigEndian32(frame, at + 12);
-    return streamBytes > 0 && fileSize - start >= static_cast<std::streamoff>(streamBytes);
+    if (streamBytes == 0)
+        return std::nullopt;
+    return fileSize - start >= static_cast<std::streamoff>(streamBytes);
+}
+
+} // namespace
+
+bool mpegStreamIsWhole(const std::string& path)
+{
+    return xingStreamFits(path).value_or(false);
+}
+
+bool mpegStreamIsCutShort(const std::string& path)
+{
+    return !xingStreamFits(path).value_or(true);
 }
 
 bool looksLikeMpegStream(const std::string& bytes, bool reachesEndOfFile)
@@ -177,8 +193,20 @@ bool looksLikeMpegStream(const std::string& bytes, bool reachesEndOfFile)
     return false;
 }
 
+void requireRegularFile(const std::string& path)
+{
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        throw AudioError("cannot open " + path + ": " + std::strerror(errno));
+    if (S_ISDIR(info.st_mode))
+        throw AudioError("cannot open " + path + ": it is a folder");
+    if (!S_ISREG(info.st_mode))
+        throw AudioError("cannot open " + path + ": it is not a regular file");
+}
+
 SourceKind probeSource(const std::string& path)
 {
+    requireRegularFile(path);
     std::ifstream in(path, std::ios::binary);
     if (!in)
         throw AudioError("cannot open " + path + ": " + std::strerror(errno));

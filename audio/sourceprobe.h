@@ -8,6 +8,11 @@ namespace brisklet::audio {
 
 enum class SourceKind { Unsupported, Mpeg, Vorbis, Sndfile, Raw, Vox, Asf };
 
+// Throws AudioError "cannot open <path>: <reason>" unless the path names a
+// regular file (through links): a folder, a FIFO or a device is refused without
+// being opened, so that nothing blocks on it, and so is a link loop.
+void requireRegularFile(const std::string& path);
+
 // Throws AudioError when the file cannot be opened ("cannot open <path>: <reason>").
 SourceKind probeSource(const std::string& path);
 
@@ -21,5 +26,7 @@ bool looksLikeMpegStream(const std::string& bytes, bool reachesEndOfFile);
 // least that many bytes after its ID3v2 tag. False without such a header (then
 // only a scan of every frame tells the length).
 bool mpegStreamIsWhole(const std::string& path);
+// Whether the file holds less than its Xing/Info header counts: cut short.
+bool mpegStreamIsCutShort(const std::string& path);
 
 } // namespace brisklet::audio

@@ -2,10 +2,14 @@
 // decodes IN and writes OUT through the audio component.
 #include "audio/audiofile.h"
 #include "cli/commands.h"
+#include "cli/interrupt.h"
+#include "cli/jobcommand.h"
 #include "cli/outputconfig.h"
+#include "engine/namereservation.h"
 
 #include <exception>
 #include <filesystem>
+#include <stdexcept>
 
 namespace brisklet::cli {
 
@@ -53,6 +57,8 @@ std::string parseOptions(const Arguments& args, ConvertOptions& options)
     return {};
 }
 
+struct Stopped {};
+
 void convert(const ConvertOptions& options)
 {
     auto reader = audio::createAudioFile();
@@ -64,14 +70,26 @@ void convert(const ConvertOptions& options)
                                 reader->Channels()});
     writer->SetBlockFormat(reader->SampleRate(), reader->Channels());
     writer->OpenWrite(options.output);
+    const int64_t expected = reader->TotalFrames();
+    int64_t copied = 0;
     for (;;) {
+        // Stopped: the writer goes without Close, which removes its temporary file.
+        if (stopRequested())
+            throw Stopped();
         audio::SampleBlock block = reader->ReadFrames(kBlockFrames);
         if (block.empty())
             break;
+        copied += block.frameCount();
         writer->WriteFrames(block);
     }
     writer->Close();
     reader->Close();
+    // Damage the length at open did not know of: the output holds what could
+    // be decoded, and the loss is a failure.
+    if (copied < expected)
+        throw std::runtime_error("cannot read " + options.input + ": " +
+                                 std::to_string(expected - copied) + " of " +
+                                 std::to_string(expected) + " frames could not be decoded");
 }
 
 } // namespace
@@ -82,11 +100,21 @@ int runConvert(const Arguments& args)
     std::string error = parseOptions(args, options);
     if (!error.empty())
         return usageError(error);
-    std::error_code ignored;
-    if (!options.overwrite && std::filesystem::exists(options.output, ignored))
-        return fail(options.output + " exists already (give --overwrite to replace it)");
+    // Without --overwrite the name is claimed at once: another program
+    // writing the same name at the same time finds it taken.
+    engine::NameReservation claim;
+    if (!options.overwrite) {
+        std::error_code claimError;
+        claim = engine::NameReservation(options.output, claimError);
+        if (claimError == std::errc::file_exists)
+            return fail(options.output + " exists already (give --overwrite to replace it)");
+    }
     try {
+        installStopOnInterrupt();
         convert(options);
+    } catch (const Stopped&) {
+        fail("stopped; " + options.output + " was not written");
+        return kInterrupted;
     } catch (const std::exception& e) {
         return fail(e.what());
     }

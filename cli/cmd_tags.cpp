@@ -2,6 +2,7 @@
 // Field=value line per field (Title, Artist, Album, Year, Genre, Comment).
 // Backslashes and line breaks in a value are written as \\, \n and \r, so that
 // every field stays on its own line.
+#include "audio/sourceprobe.h"
 #include "cli/commands.h"
 #include "engine/sourcetags.h"
 
@@ -9,7 +10,6 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
-#include <filesystem>
 #include <fstream>
 #include <string>
 
@@ -46,12 +46,12 @@ int runTags(const Arguments& args)
     if (args.size() != 1)
         return usageError("tags needs exactly one FILE");
     const std::string& path = args[0];
-    // The tag readers take a file they cannot open as one without a tag.
-    if (std::filesystem::is_directory(path))
-        return fail("cannot open " + path + ": is a folder");
-    if (!std::ifstream(path, std::ios::binary))
-        return fail("cannot open " + path + ": " + std::strerror(errno));
     try {
+        // The tag readers take a file they cannot open as one without a tag,
+        // and would wait on a FIFO.
+        audio::requireRegularFile(path);
+        if (!std::ifstream(path, std::ios::binary))
+            return fail("cannot open " + path + ": " + std::strerror(errno));
         const tags::AudioFileinfo record =
             engine::readSourceTags(path, engine::AddOrigin::Dialog).record;
         printField("Title", record.Title);

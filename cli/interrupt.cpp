@@ -9,10 +9,10 @@ namespace {
 
 volatile std::sig_atomic_t g_stopRequested = 0;
 
-extern "C" void onInterrupt(int)
+extern "C" void onInterrupt(int signal)
 {
     g_stopRequested = 1;
-    std::signal(SIGINT, SIG_DFL);
+    std::signal(signal, SIG_DFL);
 }
 
 } // namespace
@@ -20,7 +20,9 @@ extern "C" void onInterrupt(int)
 void installStopOnInterrupt()
 {
     g_stopRequested = 0;
+    // A termination request (a service manager, kill) stops the same way.
     std::signal(SIGINT, onInterrupt);
+    std::signal(SIGTERM, onInterrupt);
 }
 
 bool stopRequested()

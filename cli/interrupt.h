@@ -4,8 +4,8 @@
 
 namespace brisklet::cli {
 
-// From now on the first SIGINT only records a Stop request; a second one ends
-// the program as usual.
+// From now on the first SIGINT or SIGTERM only records a Stop request; a second
+// one ends the program as usual.
 void installStopOnInterrupt();
 bool stopRequested();
 bool stderrIsTerminal();

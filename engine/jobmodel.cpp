@@ -42,8 +42,14 @@ std::string JobModel::addSource(const std::string& path, AddOrigin origin)
     if (name.empty())
         name = path; // "music/": the folder's own name is the path
     try {
-        SourceTags tagsRead = readSourceTags(path, origin);
+        // The audio decides whether the file is taken; its tags only fill the
+        // record, which stays empty when they cannot be read.
         listrecord entry = probeEntry(m_reader, path, origin);
+        SourceTags tagsRead;
+        try {
+            tagsRead = readSourceTags(path, origin);
+        } catch (const std::exception&) {
+        }
         entry.caption = captionFor(path, tagsRead.titles, origin);
         // Only the dialog refuses sources shorter than a second; a folder add
         // takes them with a duration of 0.

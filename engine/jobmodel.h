@@ -8,6 +8,7 @@
 #include "audio/audiofile.h"
 #include "engine/jobview.h"
 #include "engine/mainstate.h"
+#include "engine/namereservation.h"
 #include "engine/segments.h"
 #include "engine/sourcelist.h"
 
@@ -74,6 +75,10 @@ public:
     // The column width of the source list for its current row count.
     int sourceColumnWidth() const { return m_sources.count() <= 12 ? 120 : 113; }
 
+    // The join output's name, claimed when the save dialog gives it and held
+    // until the join that writes it ends.
+    NameReservation& joinOutputClaim() { return m_joinOutputClaim; }
+
 private:
     // The entry whose segments the segment list edits: entry 0 in
     // Unification, else the selected one. Null without a selected source.
@@ -89,6 +94,7 @@ private:
     MainState m_state;
     SourceList m_sources;
     std::vector<SegmentRow> m_rows;
+    NameReservation m_joinOutputClaim;
 };
 
 } // namespace brisklet::engine

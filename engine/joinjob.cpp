@@ -1,8 +1,11 @@
 #include "engine/joinjob.h"
 
+#include "engine/leftovers.h"
 #include "engine/outputnaming.h"
 #include "engine/pieces.h"
 #include "engine/progress.h"
+
+#include <filesystem>
 
 #include <algorithm>
 
@@ -140,17 +143,25 @@ std::optional<SaveChoice> joinSaveDialogStep(JobModel& model, JoinDialogs& dialo
     outputFormat = choice->format;
     const std::string outputPath = choice->outputPath();
     // The dialog confirmed the name as typed, not the one with the extension.
-    if (pathExists(outputPath) && !dialogs.confirmReplace(outputPath))
+    // A free name is claimed at once, so that no other program takes it
+    // before the join has written it.
+    std::error_code error;
+    NameReservation claim(outputPath, error);
+    if (error == std::errc::file_exists && !dialogs.confirmReplace(outputPath))
         return std::nullopt;
+    model.joinOutputClaim() = std::move(claim);
     return choice;
 }
 
 std::string runJoinJob(JobModel& model, JobParts& parts, const SaveChoice& choice)
 {
+    // Given back, unless the join has written over it, when the job ends.
+    NameReservation claim = std::move(model.joinOutputClaim());
     const std::optional<Mode> mode = model.state().mode();
     if (!mode || model.sources().empty())
         return {};
     const std::string outputPath = choice.outputPath();
+    removeOldLeftovers(std::filesystem::path(outputPath).parent_path().string());
     JoinRun run(model, parts, *mode);
     try {
         run.run(outputPath, choice.format);

@@ -82,6 +82,21 @@ std::string numberedOutputPath(const std::string& folder, const std::string& bas
     }
 }
 
+std::string claimedOutputPath(const std::function<std::string(const PathExists&)>& choose,
+                              NameReservation& claim)
+{
+    return choose([&claim](const std::string& path) {
+        if (pathExists(path))
+            return true;
+        std::error_code error;
+        NameReservation attempt(path, error);
+        if (error == std::errc::file_exists)
+            return true;
+        claim = std::move(attempt);
+        return false;
+    });
+}
+
 std::string pieceOutputPath(const std::string& folder, const std::string& displayName,
                             const std::string& extension, const PathExists& exists)
 {

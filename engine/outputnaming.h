@@ -4,6 +4,8 @@
 // path component: the characters no file name may hold are removed, so a display
 // name can neither leave the folder nor land on an existing file (the source).
 
+#include "engine/namereservation.h"
+
 #include <functional>
 #include <string>
 
@@ -29,6 +31,14 @@ std::string pathInFolder(const std::string& folder, const std::string& name);
 // at a character boundary so that the name fits 255 bytes.
 std::string numberedOutputPath(const std::string& folder, const std::string& base,
                                const std::string& extension, const PathExists& exists = pathExists);
+
+// The path `choose` gives (one of the functions below) with an `exists` that
+// also claims each free name it is asked about: a name another program takes
+// between the look and the claim counts as taken. The claim of the name given
+// back is left in `claim`; it holds nothing when the name could not be
+// created at all (the writer then reports why).
+std::string claimedOutputPath(const std::function<std::string(const PathExists&)>& choose,
+                              NameReservation& claim);
 
 // The name of a piece cut from a source shown as `displayName`.
 std::string pieceOutputPath(const std::string& folder, const std::string& displayName,

@@ -2,6 +2,7 @@
 
 #include "audio/audioerror.h"
 #include "audio/units.h"
+#include "engine/leftovers.h"
 #include "engine/outputnaming.h"
 #include "engine/pieces.h"
 #include "engine/progress.h"
@@ -12,6 +13,14 @@
 namespace brisklet::engine {
 
 namespace {
+
+// A source that ends inside a piece has changed since it was added (or is
+// damaged there): the piece would be silently short.
+std::string endedEarly(const std::string& path, int64_t written, int64_t length)
+{
+    return "cannot read " + path + ": it ended " + std::to_string(length - written) +
+           " frames before the end of a piece; has it changed since it was added?";
+}
 
 class SplitRun : public JobRun {
 public:
@@ -76,7 +85,12 @@ private:
         closeIfOpen(writer);
         parts().configureWriter(m_format);
         const std::string extension = audio::extensionOf(m_format);
-        std::string path = pieceOutputPath(state().OutputDirectory, entry.caption, extension);
+        const std::string& folder = state().OutputDirectory;
+        std::string path = claimedOutputPath(
+            [&](const PathExists& exists) {
+                return pieceOutputPath(folder, entry.caption, extension, exists);
+            },
+            m_claim);
         const int rate = reader().SampleRate();
         const int channels = reader().Channels();
         writer.SetBlockFormat(rate, channels);
@@ -87,7 +101,11 @@ private:
             // The caption's name could not be created: try the source's own
             // name, numbered so that it replaces nothing.
             closeIfOpen(writer);
-            path = fallbackOutputPath(state().OutputDirectory, entry.path, extension);
+            path = claimedOutputPath(
+                [&](const PathExists& exists) {
+                    return fallbackOutputPath(folder, entry.path, extension, exists);
+                },
+                m_claim);
             writer.OpenWrite(path);
         }
         model().setSegmentStatus(k, segmentstatus::Converting);
@@ -101,6 +119,8 @@ private:
             model().setSegmentStatus(k, segmentstatus::Unconvert);
             return;
         }
+        if (written < length)
+            throw audio::AudioError(endedEarly(entry.path, written, length));
 
         const tags::AudioFileinfo& record = model().sources().TagList().at(i);
         if (m_mode == Mode::ByCount)
@@ -117,6 +137,7 @@ private:
     const Mode m_mode;
     std::vector<std::vector<Piece>> m_pieces; // per source
     std::vector<std::string> m_outputs;
+    NameReservation m_claim; // the name of the piece being written
 };
 
 } // namespace
@@ -130,6 +151,7 @@ std::vector<std::string> runSplit(JobModel& model, JobParts& parts,
     const std::optional<Mode> mode = state.mode();
     if (!mode)
         return {};
+    removeOldLeftovers(state.OutputDirectory);
     SplitRun run(model, parts, outputFormat, *mode);
     try {
         return run.run();

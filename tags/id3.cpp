@@ -271,6 +271,41 @@ size_t frameSizeV24(std::string_view data, size_t pos)
     return safe;
 }
 
+// Tags up to this size are read whole; a larger one holds pictures or other
+// bulk, whose frames are passed over unread.
+constexpr uint64_t WholeTagLimit = 4 << 20;
+constexpr uint64_t FrameLimit = 1 << 20;
+
+// A large tag of version 2.3 or 2.4 without unsynchronisation or extended
+// header, rebuilt of its frames up to FrameLimit; a header alone (no frames)
+// for any other.
+std::string smallFramesOf(std::ifstream& in, const std::string& header, uint64_t tagEnd)
+{
+    const int version = static_cast<int>(byteAt(header, 3));
+    std::string frames;
+    if ((version == 3 || version == 4) && (byteAt(header, 5) & 0xC0) == 0) {
+        uint64_t pos = HeaderSize;
+        while (tagEnd - pos >= HeaderSize) {
+            const std::string frameHeader = readAt(in, pos, HeaderSize);
+            if (frameHeader.size() < HeaderSize || !isFrameStart(frameHeader, 0) ||
+                frameHeader[0] == '\0')
+                break;
+            const std::string_view sizeBytes = std::string_view(frameHeader).substr(4, 4);
+            const uint64_t size = version == 4 && isSynchsafe(sizeBytes) ? synchsafe(sizeBytes)
+                                                                         : bigEndian(sizeBytes, 4);
+            if (size > tagEnd - pos - HeaderSize)
+                break;
+            if (size <= FrameLimit)
+                frames += readAt(in, pos, static_cast<size_t>(HeaderSize + size));
+            pos += HeaderSize + size;
+        }
+    }
+    std::string tag = header;
+    for (size_t i = 0; i < 4; ++i) // the new size, synchsafe
+        tag[9 - i] = static_cast<char>((frames.size() >> (7 * i)) & 0x7F);
+    return tag + frames;
+}
+
 } // namespace
 
 ID3StructV1 ReadID3v1(const std::string& fileName)
@@ -362,6 +397,8 @@ ID3StructV2 ReadID3v2(const std::string& fileName)
     const uint64_t tagEnd = uint64_t(synchsafe(header.substr(6))) + HeaderSize;
     if (tagEnd > fileSize)
         return {};
+    if (tagEnd > WholeTagLimit)
+        return parseID3v2(smallFramesOf(in, header, tagEnd));
     return parseID3v2(readAt(in, 0, static_cast<size_t>(tagEnd)));
 }
 

@@ -138,11 +138,7 @@ bool WriteOggComments(const std::string& fileName, const OGGTag& tag)
     }
     replacement.closeWritten(out);
     in.close();
-    try {
-        replacement.commit();
-    } catch (const TagError&) {
-        return false;
-    }
+    replacement.commit();
     return true;
 }
 

@@ -22,12 +22,12 @@ OGGTag oggTagFromComments(const std::vector<std::string>& comments);
 // left out.
 std::vector<std::string> commentsFromOggTag(const OGGTag& tag);
 
-// Replaces the file's comments by those of `tag` through a temporary file
-// (the file's name with the extension ".temp") renamed over it; the file keeps
-// its permissions. Returns true when the file has been replaced, false when
-// the final rename failed (the file then keeps its old comments). Throws
+// Replaces the file's comments by those of `tag` through a hidden temporary
+// file beside it (audio::temporaryPrefixFor) renamed over it; the file keeps
+// its permissions. Returns true when the file has been replaced. Throws
 // TagError "Cannot open " + name + ": " + reason, or "Cannot write comments: "
-// + reason; the temporary file is removed and the file left as it was.
+// + reason (a failed final rename too); the temporary file is removed and the
+// file left as it was.
 bool WriteOggComments(const std::string& fileName, const OGGTag& tag);
 
 } // namespace brisklet::tags

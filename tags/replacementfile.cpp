@@ -4,39 +4,16 @@
 
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 #include <system_error>
-
-namespace fs = std::filesystem;
 
 namespace brisklet::tags {
 
-namespace {
-
-audio::OutputFile::Options temporaryBeside(const std::string& target)
-{
-    audio::OutputFile::Options options;
-    options.temporary = temporaryPathFor(target);
-    options.randomSuffix = false;
-    return options;
-}
-
-} // namespace
-
-std::string temporaryPathFor(const std::string& target)
-{
-    fs::path path(target);
-    if (path.extension() == ".temp")
-        return target + ".temp";
-    return path.replace_extension(".temp").string();
-}
-
 ReplacementFile::ReplacementFile(std::string target, std::string errorPrefix)
     : m_target(std::move(target)), m_errorPrefix(std::move(errorPrefix)),
-      m_file(m_target, temporaryBeside(m_target), m_createError)
+      m_file(m_target, audio::OutputFile::Options{}, m_createError)
 {
     if (m_createError)
-        throw TagError(m_errorPrefix + "cannot create " + temporaryPathFor(m_target) + ": " +
+        throw TagError(m_errorPrefix + "cannot create a file beside " + m_target + ": " +
                        m_createError.message());
     m_file.closeHandle(); // the caller writes it by its path
 }

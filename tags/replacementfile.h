@@ -1,7 +1,7 @@
 #pragma once
 // Replaces a file atomically: the new content is written to a temporary file
-// beside it, which is given the old file's permissions and renamed over it.
-// Until then the old file stays whole; a failed write leaves it untouched.
+// beside it (a hidden name, audio::temporaryPrefixFor), which is given the old file's permissions
+// and renamed over it. Until then the old file stays whole; a failed write leaves it untouched.
 
 #include "audio/output_file.h"
 
@@ -10,10 +10,6 @@
 #include <system_error>
 
 namespace brisklet::tags {
-
-// "song.mp3" -> "song.temp": the name a leftover is recognised by (it starts
-// with this; when a file of that name exists, a random ending follows).
-std::string temporaryPathFor(const std::string& target);
 
 class ReplacementFile {
 public:

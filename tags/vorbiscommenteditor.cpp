@@ -10,6 +10,9 @@ namespace brisklet::tags {
 namespace {
 
 constexpr size_t ReadChunk = 1 << 16;
+// Comments are a few hundred bytes; headers beyond this hold pictures or other
+// bulk, and are refused rather than gathered in memory.
+constexpr long MaxHeaderBytes = 16 << 20;
 
 // Pages of an Ogg file in order; bytes between pages are skipped.
 class PageReader {
@@ -66,6 +69,12 @@ uint32_t littleEndian32(const std::string& bytes, size_t pos)
     return value;
 }
 
+bool isVorbisStart(const ogg_page& page)
+{
+    return ogg_page_bos(&page) && page.body_len >= 7 && page.body[0] == 1 &&
+           std::memcmp(page.body + 1, "vorbis", 6) == 0;
+}
+
 void writePage(std::ostream& out, const ogg_page& page)
 {
     out.write(reinterpret_cast<const char*>(page.header), page.header_len);
@@ -98,6 +107,7 @@ struct VorbisCommentEditor::State {
     long headerPages = 0;
     std::array<std::string, 3> headers; // identification, comment, setup
     bool audioOnHeaderPage = false;
+    bool multiplexed = false; // other streams beside the Vorbis one
 };
 
 VorbisCommentEditor::VorbisCommentEditor(std::istream& in) : m_state(std::make_unique<State>(in))
@@ -108,10 +118,19 @@ VorbisCommentEditor::VorbisCommentEditor(std::istream& in) : m_state(std::make_u
         throw OggFormatError("not an Ogg file");
     if (!ogg_page_bos(&page))
         throw OggFormatError("the file does not begin with an Ogg stream");
+    // Every stream of a multiplexed file (Theora beside Vorbis, say) begins
+    // before any carries data; the Vorbis one is read, the others skipped. Its
+    // identification header is alone on its first page.
+    while (!isVorbisStart(page)) {
+        if (!s.reader.next(page) || !ogg_page_bos(&page))
+            throw OggFormatError("not an Ogg Vorbis file");
+        s.multiplexed = true;
+    }
     s.serial = ogg_page_serialno(&page);
     StreamState stream(s.serial);
     ogg_stream_pagein(stream.get(), &page);
     s.headerPages = 1;
+    long headerBytes = page.body_len;
     size_t found = 0;
     for (;;) {
         ogg_packet packet;
@@ -128,12 +147,15 @@ VorbisCommentEditor::VorbisCommentEditor(std::istream& in) : m_state(std::make_u
             s.audioOnHeaderPage = ogg_stream_packetpeek(stream.get(), nullptr) != 0;
             break;
         }
-        if (!hasVorbisSignature(s.headers[0], 1) && found > 0)
-            break;
         if (!s.reader.next(page))
             throw OggFormatError("the file ends inside the Vorbis headers");
-        if (ogg_page_serialno(&page) != s.serial)
-            throw OggFormatError("multiplexed Ogg streams are not supported");
+        if (ogg_page_serialno(&page) != s.serial) {
+            s.multiplexed = true;
+            continue;
+        }
+        headerBytes += page.body_len;
+        if (headerBytes > MaxHeaderBytes)
+            throw OggFormatError("the Vorbis headers are larger than 16 MiB");
         ogg_stream_pagein(stream.get(), &page);
         ++s.headerPages;
     }
@@ -152,6 +174,8 @@ std::vector<std::string> VorbisCommentEditor::comments() const
 void VorbisCommentEditor::write(std::ostream& out, const std::vector<std::string>& comments)
 {
     State& s = *m_state;
+    if (s.multiplexed)
+        throw OggFormatError("multiplexed Ogg streams are not supported");
     if (s.audioOnHeaderPage)
         throw OggFormatError("audio data shares a page with the Vorbis headers");
     const std::string commentPacket = buildCommentPacket(comments);

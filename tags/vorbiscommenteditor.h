@@ -1,10 +1,11 @@
 #pragma once
 // Our comment-header editor for Ogg Vorbis files, on libogg: it finds the
-// three Vorbis header packets of the file's one logical stream and writes the
+// three Vorbis header packets of the file's Vorbis stream (the first one, when
+// other streams are multiplexed beside it) and writes the
 // file again with only the comment packet replaced. Audio pages are copied
 // unchanged except for their sequence numbers (shifted by the change in
 // header pages) and checksums; granule positions and the serial number stay.
-// Chained or multiplexed streams are refused, never rewritten.
+// Chained or multiplexed streams are read but refused, never rewritten.
 
 #include <istream>
 #include <memory>

@@ -1,12 +1,15 @@
 #include "tags/wmatag.h"
 
-#include "tags/replacementfile.h"
+#include "audio/audioerror.h"
+#include "audio/output_file.h"
 #include "tags/tagerror.h"
 #include "tags/tagtext.h"
 #include "tags/wmaudioinfo.h"
 
-#include <filesystem>
-#include <system_error>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <vector>
 
 namespace brisklet::tags {
 
@@ -31,33 +34,53 @@ bool ReadWmaTag(const std::string& fileName, WMATagStruct& tag)
     return true;
 }
 
+namespace {
+
+// The file with its header object replaced by `header`, written beside it and
+// renamed over it: every write, the flush and the rename are checked, so a
+// failure leaves the old file as it was.
+void replaceHeader(const std::string& fileName, size_t oldHeaderSize, const std::string& header,
+                   const std::string& prefix)
+{
+    std::ifstream in(fileName, std::ios::binary);
+    in.seekg(static_cast<std::streamoff>(oldHeaderSize));
+    if (!in)
+        throw TagError(prefix + "cannot read " + fileName + ": " + std::strerror(errno));
+    try {
+        audio::OutputFile out(fileName);
+        out.append(header.data(), header.size());
+        std::vector<char> buffer(1 << 16);
+        while (in) {
+            in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+            out.append(buffer.data(), static_cast<size_t>(in.gcount()));
+        }
+        if (in.bad())
+            throw TagError(prefix + "cannot read " + fileName + ": " + std::strerror(errno));
+        out.commit();
+    } catch (const audio::AudioError& error) {
+        throw TagError(prefix + error.what());
+    }
+}
+
+} // namespace
+
 bool WriteWmaTag(const std::string& fileName, const WMATagStruct& tag)
 {
-    if (!WMAudioInfo(fileName).isOpen())
+    const std::string oldHeader = WMAudioInfo::headerObject(fileName);
+    WMAudioInfo info(oldHeader, WMAudioInfo::HeaderOnly{});
+    if (!info.isOpen())
         return false;
     const std::string prefix = "Cannot write the WMA tag: ";
-    ReplacementFile replacement(fileName, prefix);
-    std::error_code error;
-    std::filesystem::copy_file(fileName, replacement.temporaryPath(),
-                               std::filesystem::copy_options::overwrite_existing, error);
-    if (error)
-        throw TagError(prefix + "cannot copy " + fileName + ": " + error.message());
-    // The copy may carry the output's read-only permission; it must be writable.
-    std::filesystem::permissions(replacement.temporaryPath(), std::filesystem::perms::owner_write,
-                                 std::filesystem::perm_options::add, error);
-    {
-        WMAudioInfo info(replacement.temporaryPath());
-        info.setText("Author", cutUtf8(tag.Artist, WMATagStruct::ArtistWidth));
-        info.setText("Title", cutUtf8(tag.Title, WMATagStruct::TitleWidth));
-        info.setText("WM/AlbumTitle", cutUtf8(tag.Album, WMATagStruct::AlbumWidth));
-        info.setText("WM/Year", cutUtf8(tag.Year, WMATagStruct::YearWidth));
-        info.setText("Description", cutUtf8(tag.Comment, WMATagStruct::CommentWidth));
-        info.setText("WM/Genre", cutUtf8(tag.Genre, WMATagStruct::GenreWidth));
-        info.setNumber("WM/TrackNumber", tag.Track);
-        if (!info.save())
-            throw TagError(prefix + "TagLib cannot save " + replacement.temporaryPath());
-    }
-    replacement.commit();
+    info.setText("Author", cutUtf8(tag.Artist, WMATagStruct::ArtistWidth));
+    info.setText("Title", cutUtf8(tag.Title, WMATagStruct::TitleWidth));
+    info.setText("WM/AlbumTitle", cutUtf8(tag.Album, WMATagStruct::AlbumWidth));
+    info.setText("WM/Year", cutUtf8(tag.Year, WMATagStruct::YearWidth));
+    info.setText("Description", cutUtf8(tag.Comment, WMATagStruct::CommentWidth));
+    info.setText("WM/Genre", cutUtf8(tag.Genre, WMATagStruct::GenreWidth));
+    info.setNumber("WM/TrackNumber", tag.Track);
+    if (!info.save())
+        throw TagError(prefix + "TagLib cannot save the attributes of " + fileName);
+    replaceHeader(fileName, oldHeader.size(), info.header(), prefix);
     return true;
 }
 

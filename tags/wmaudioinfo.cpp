@@ -8,6 +8,7 @@
 
 #include <taglib/asffile.h>
 #include <taglib/asftag.h>
+#include <taglib/tbytevectorstream.h>
 
 namespace brisklet::tags {
 
@@ -39,6 +40,9 @@ const std::string_view
 const std::string_view
     MetadataLibraryGuid("\x94\x1C\x23\x44\x98\x94\xD1\x49\xA1\x41\x1D\x13\x4E\x45\x70\x54", 16);
 constexpr size_t ObjectHeader = 24; // GUID and 64-bit size
+// Attributes are a few hundred bytes; a header beyond this holds pictures or
+// other bulk, and its attributes are not read (nor the header kept in memory).
+constexpr uint64_t MaxHeaderBytes = 16 << 20;
 
 uint64_t littleEndian(std::string_view bytes, size_t pos, size_t width)
 {
@@ -154,26 +158,41 @@ std::optional<uint64_t> objectsFit(std::string_view objects, bool inExtension)
     return found;
 }
 
-// False for an ASF header whose sizes or counts reach beyond what it holds or
-// that TagLib would walk otherwise; true for anything else (TagLib then
-// decides whether it is ASF).
-bool plausibleAsfHeader(const std::string& fileName)
+// The ASF header object at the start of the file, whole; empty when the file
+// does not start with one (or cannot be read). Its size is capped by the
+// file's, so a damaged size field asks for no more than the file holds.
+std::string readHeaderObject(const std::string& fileName)
 {
     std::ifstream in(fileName, std::ios::binary | std::ios::ate);
     const auto fileSize = static_cast<int64_t>(in.tellg());
     std::string start(30, '\0');
     in.seekg(0);
     if (!in || fileSize < 30 || !in.read(start.data(), 30) || start.compare(0, 16, HeaderGuid) != 0)
-        return true;
+        return {};
     const uint64_t headerSize = littleEndian(start, 16, 8);
     if (headerSize < 30 || headerSize > uint64_t(fileSize))
-        return false;
-    std::string objects(static_cast<size_t>(headerSize - 30), '\0');
-    if (!in.read(objects.data(), static_cast<std::streamsize>(objects.size())))
+        return start; // refused by plausibleAsfHeader
+    if (headerSize > MaxHeaderBytes)
+        return {};
+    std::string header = start;
+    header.resize(static_cast<size_t>(headerSize));
+    if (!in.read(header.data() + 30, static_cast<std::streamsize>(headerSize - 30)))
+        return start;
+    return header;
+}
+
+// False for an ASF header whose sizes or counts reach beyond what it holds or
+// that TagLib would walk otherwise; true for anything else (TagLib then
+// decides whether it is ASF).
+bool plausibleAsfHeader(std::string_view header)
+{
+    if (header.size() < 30 || header.compare(0, 16, HeaderGuid) != 0)
+        return true;
+    if (littleEndian(header, 16, 8) != header.size())
         return false;
     // TagLib reads as many objects as the header counts, past its end if need be.
-    const std::optional<uint64_t> found = objectsFit(objects, false);
-    return found && littleEndian(start, 24, 4) <= *found;
+    const std::optional<uint64_t> found = objectsFit(header.substr(30), false);
+    return found && littleEndian(header, 24, 4) <= *found;
 }
 
 } // namespace
@@ -181,14 +200,42 @@ bool plausibleAsfHeader(const std::string& fileName)
 struct WMAudioInfo::Impl {
     explicit Impl(const std::string& fileName)
     {
-        if (plausibleAsfHeader(fileName))
+        const std::string header = readHeaderObject(fileName);
+        if (header.size() >= 30 && plausibleAsfHeader(header))
             file = std::make_unique<TagLib::ASF::File>(fileName.c_str(), false);
     }
-    std::unique_ptr<TagLib::ASF::File> file; // null for a damaged header
+    Impl(const std::string& header, HeaderOnly)
+    {
+        if (header.size() < 30 || !plausibleAsfHeader(header))
+            return;
+        stream = std::make_unique<TagLib::ByteVectorStream>(
+            TagLib::ByteVector(header.data(), static_cast<unsigned>(header.size())));
+        file = std::make_unique<TagLib::ASF::File>(stream.get(), false);
+    }
+    std::unique_ptr<TagLib::ByteVectorStream> stream; // the header alone, in memory
+    std::unique_ptr<TagLib::ASF::File> file;          // null for a damaged header
 };
 
 WMAudioInfo::WMAudioInfo(const std::string& fileName) : m_impl(std::make_unique<Impl>(fileName))
 {
+}
+
+WMAudioInfo::WMAudioInfo(const std::string& header, HeaderOnly tag)
+    : m_impl(std::make_unique<Impl>(header, tag))
+{
+}
+
+std::string WMAudioInfo::headerObject(const std::string& fileName)
+{
+    return readHeaderObject(fileName);
+}
+
+std::string WMAudioInfo::header() const
+{
+    if (!m_impl->stream)
+        return {};
+    const TagLib::ByteVector& data = *m_impl->stream->data();
+    return std::string(data.data(), data.size());
 }
 
 WMAudioInfo::~WMAudioInfo() = default;

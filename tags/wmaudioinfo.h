@@ -15,6 +15,10 @@ public:
     // Opens the file for reading and writing; isOpen() tells whether it is a
     // readable ASF file.
     explicit WMAudioInfo(const std::string& fileName);
+    // The attributes of a header object held in memory (headerObject()); save()
+    // then changes only the bytes header() gives back.
+    struct HeaderOnly {};
+    WMAudioInfo(const std::string& header, HeaderOnly);
     ~WMAudioInfo();
     WMAudioInfo(const WMAudioInfo&) = delete;
     WMAudioInfo& operator=(const WMAudioInfo&) = delete;
@@ -31,6 +35,12 @@ public:
     void setNumber(const std::string& name, uint32_t value);
     // Writes the changes into the file; false when TagLib could not save.
     bool save();
+
+    // The ASF header object at the start of a file, whole; empty when the file
+    // starts with none. The audio data follows it.
+    static std::string headerObject(const std::string& fileName);
+    // The header object held in memory, as saved.
+    std::string header() const;
 
 private:
     struct Impl;

@@ -5,6 +5,7 @@
 #include "testsupport.h"
 
 #include "audio/audioerror.h"
+#include "audio/wavheader.h"
 
 #include <gtest/gtest.h>
 
@@ -45,7 +46,7 @@ std::vector<int> readInts(const std::string& path, SF_INFO& info)
 TEST(EncodeWav, EverySampleValueSurvivesAtEachSampleSize)
 {
     TempDir dir;
-    for (int bits : {8, 16, 32}) {
+    for (int bits : {8, 16, 24, 32}) {
         SCOPED_TRACE(bits);
         std::vector<float> samples = everyValue(bits);
         std::string path = dir.file("values.wav");
@@ -54,6 +55,7 @@ TEST(EncodeWav, EverySampleValueSurvivesAtEachSampleSize)
         std::vector<int> ints = readInts(path, info);
         EXPECT_EQ(info.format, SF_FORMAT_WAV | (bits == 8    ? SF_FORMAT_PCM_U8
                                                 : bits == 16 ? SF_FORMAT_PCM_16
+                                                : bits == 24 ? SF_FORMAT_PCM_24
                                                              : SF_FORMAT_PCM_32));
         ASSERT_EQ(ints.size(), samples.size());
         const double scale = std::ldexp(1.0, bits - 1);
@@ -121,4 +123,26 @@ TEST(EncodeWav, UnsupportedFormatsAreRefusedBeforeAnythingIsWritten)
     EXPECT_TRUE(folderEntries(dir.path()).empty());
     // Rate 0 keeps the rate of the blocks.
     EXPECT_EQ(audio::openEncoder(wavFormat(0, 2, 16), path, 32000, 2)->sampleRate(), 32000);
+}
+
+TEST(EncodeWav, AnOutputPast4GiBHasAnRf64Header)
+{
+    TempDir dir;
+    const audio::WavLayout stereo16{44100, 2, 16};
+    // The largest data a RIFF size holds, one byte more, and 5 GiB.
+    const uint64_t largestRiff = 0xFFFFFFFFull - (audio::kWavHeaderBytes - 8) - 1;
+    EXPECT_EQ(audio::wavHeader(stereo16, largestRiff).substr(0, 4), "RIFF");
+    EXPECT_EQ(audio::wavHeader(stereo16, largestRiff + 1).substr(0, 4), "RF64");
+    for (uint64_t dataBytes : {uint64_t{4096}, uint64_t{5} << 30}) {
+        SCOPED_TRACE(dataBytes);
+        const std::string header = audio::wavHeader(stereo16, dataBytes);
+        ASSERT_EQ(header.size(), audio::kWavHeaderBytes);
+        // Only the header and a little data: what ffprobe takes from the sizes.
+        const std::string path = dir.file("big.wav");
+        writeFileBytes(path, header + std::string(4096, '\0'));
+        CommandResult probe =
+            runCommand("ffprobe -v error -show_entries stream=duration_ts -of default=nw=1:nk=1 " +
+                       shellQuote(path));
+        EXPECT_EQ(probe.output, std::to_string(dataBytes / 4) + "\n");
+    }
 }

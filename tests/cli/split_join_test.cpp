@@ -1,6 +1,7 @@
 // brisklet-cli split and join, run as a separate program on generated files.
 #include "testsupport.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <filesystem>
@@ -176,6 +177,91 @@ TEST_F(CliFixture, ProgressUpdatesInPlaceOnATerminalAndStaysOffStdout)
     ASSERT_EQ(piped.exitCode, 0);
     EXPECT_EQ(lines(piped.output).size(), 3u);
     EXPECT_EQ(readFileBytes(dir.file("err")), "");
+}
+
+TEST_F(CliFixture, TwoProgramsWritingOneFolderNeverShareAName)
+{
+    // Two sources of the same name give pieces of the same names.
+    std::filesystem::create_directories(dir.file("a"));
+    std::filesystem::create_directories(dir.file("b"));
+    const std::string a = tone("a/tone.wav", 3);
+    const std::string b = tone("b/tone.wav", 4);
+    auto both = [&](const std::string& first, const std::string& second) {
+        const std::string background = shellQuote(dir.file("first")) + " 2>&1 & ";
+        return runCommand("(" + cli() + " " + first + " --settings " + shellQuote(settings) + " >" +
+                          background + cli() + " " + second + " --settings " +
+                          shellQuote(settings) + " >" + shellQuote(dir.file("second")) +
+                          " 2>&1; echo $? >" + shellQuote(dir.file("code")) + "; wait $!)");
+    };
+    for (int round = 0; round < 6; ++round) {
+        SCOPED_TRACE(round);
+        const std::string folder = out + std::to_string(round);
+        const std::string split = "split --mode time --seconds 1 --format wav --out ";
+        CommandResult r = both(split + shellQuote(folder) + " " + shellQuote(a),
+                               split + shellQuote(folder) + " " + shellQuote(b));
+        ASSERT_EQ(r.exitCode, 0) << readFileBytes(dir.file("first"));
+        ASSERT_EQ(readFileBytes(dir.file("code")), "0\n") << readFileBytes(dir.file("second"));
+        std::vector<std::string> named = lines(readFileBytes(dir.file("first")));
+        for (const std::string& line : lines(readFileBytes(dir.file("second"))))
+            named.push_back(line);
+        std::sort(named.begin(), named.end());
+        EXPECT_EQ(std::adjacent_find(named.begin(), named.end()), named.end());
+        // 4 and 5 pieces (each split ends on an empty one), all kept.
+        EXPECT_EQ(named.size(), 9u);
+        EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 9);
+        int64_t total = 0;
+        for (const std::string& piece : named)
+            total += frames(piece);
+        EXPECT_EQ(total, 7 * 8000);
+
+        // Two joins into one new name: one writes it, the other refuses.
+        const std::string name = folder + "/mix";
+        const std::string join = "join --format wav --output " + shellQuote(name) + " ";
+        r = both(join + shellQuote(a), join + shellQuote(b));
+        const std::string codes =
+            std::to_string(r.exitCode) + " " + readFileBytes(dir.file("code"));
+        EXPECT_TRUE(codes == "0 1\n" || codes == "1 0\n") << codes;
+        EXPECT_EQ(frames(name + ".wav"), r.exitCode == 0 ? 3 * 8000 : 4 * 8000);
+    }
+}
+
+TEST_F(CliFixture, TerminationStopsAConversionAndLeavesNothing)
+{
+    writeFileBytes(settings, ""); // MP3 at 44.1 kHz: slow enough to be stopped
+    const std::string source = tone("long.wav", 600);
+    std::filesystem::create_directories(out);
+    const std::string started = "ls -A " + shellQuote(out) + " | grep -q brisklet-tmp";
+    CommandResult r =
+        runCommand("(" + cli() + " convert --settings " + shellQuote(settings) + " " +
+                   shellQuote(source) + " " + shellQuote(out + "/long.mp3") + " 2>" +
+                   shellQuote(dir.file("stderr")) + " & pid=$!; for i in $(seq 600); do " +
+                   started + " && break; sleep 0.05; done; kill -TERM $pid; wait $pid; echo $?)");
+    EXPECT_EQ(lines(r.output).back(), "130") << errors();
+    EXPECT_NE(errors().find("stopped"), std::string::npos) << errors();
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(out), {}), 0);
+}
+
+TEST_F(CliFixture, AudioLostToDamageFailsConvertAndSplit)
+{
+    // A FLAC source with a damaged frame in the middle: its header still
+    // promises the whole length.
+    const std::string source = dir.file("damaged.flac");
+    writePcmFile(source, makeSignal(3 * 8000, 8000, 1), 8000, 1);
+    std::string bytes = readFileBytes(source);
+    for (size_t i = bytes.size() / 2; i < bytes.size() / 2 + 64; ++i)
+        bytes[i] = static_cast<char>(bytes[i] ^ 0x55);
+    writeFileBytes(source, bytes);
+    const std::string converted = dir.file("converted.wav");
+    CommandResult r =
+        run("convert --format wav " + shellQuote(source) + " " + shellQuote(converted));
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(errors().find(source + ": "), std::string::npos) << errors();
+    EXPECT_NE(errors().find("could not be decoded"), std::string::npos) << errors();
+    EXPECT_GT(frames(converted), 0); // what could be decoded
+    r = run("split --mode time --seconds 2 --format wav --out " + shellQuote(out) + " " +
+            shellQuote(source));
+    EXPECT_NE(r.exitCode, 0) << r.output;
+    EXPECT_NE(errors().find(source + ": "), std::string::npos) << errors();
 }
 
 TEST_F(CliFixture, ABareSettingsNameIsInTheCurrentFolderAndRefusalsKeepTheirReason)

@@ -4,7 +4,12 @@
 
 #include <cstdlib>
 #include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
 #include <sstream>
+#include <sys/stat.h>
 
 using namespace brisklet::test;
 
@@ -125,6 +130,28 @@ TEST_F(TagsCli, TagsNamesTheFileItCannotRead)
 
     EXPECT_EQ(run("tags").exitCode, 2);
     EXPECT_EQ(run("tags a b").exitCode, 2);
+}
+
+TEST_F(TagsCli, AFifoOrALinkLoopIsRefusedAtOnceWithTheReason)
+{
+    const std::string fifo = dir.file("pipe.mp3");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string loop = dir.file("loop.ogg");
+    std::filesystem::create_symlink(loop, loop);
+    const std::string both = " " + shellQuote(fifo) + " " + shellQuote(loop);
+    // Nobody writes the FIFO: opening it would wait for ever.
+    CommandResult r = run("info" + both);
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(errors().find("cannot open " + fifo + ": it is not a regular file"),
+              std::string::npos)
+        << errors();
+    EXPECT_NE(errors().find("cannot open " + loop + ": " + std::strerror(ELOOP)), std::string::npos)
+        << errors();
+    EXPECT_EQ(run("split --out " + shellQuote(dir.file("out")) + both).exitCode, 1);
+    for (const std::string& path : {fifo, loop}) {
+        EXPECT_EQ(run("tags " + shellQuote(path)).exitCode, 1);
+        EXPECT_NE(errors().find("cannot open " + path + ": "), std::string::npos) << errors();
+    }
 }
 
 TEST_F(TagsCli, SplitCarriesTheRecordIntoEachFormat)

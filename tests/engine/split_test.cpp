@@ -4,6 +4,7 @@
 #include "engine/progress.h"
 #include "jobfixture.h"
 
+#include <chrono>
 #include <cmath>
 #include <filesystem>
 
@@ -395,4 +396,50 @@ TEST(SplitJob, LongFadesRampExactlyAndAreReadInChunks)
         // 16-bit output: half a step of rounding either way.
         ASSERT_NEAR(out[i], in[i] * gain, 1.0 / 32768 + 1e-6) << i;
     }
+}
+
+TEST(SplitJob, NamesUpToTheLimitAreWrittenAndTagged)
+{
+    JobFixture f;
+    // Piece names of 235 and 255 bytes; "é" takes two.
+    for (size_t bytes : {229u, 249u}) {
+        f.addTone(std::to_string(bytes) + ".wav", 1);
+        const std::string caption = std::string(bytes - 2, 'x') + "é";
+        f.entry(f.model.sources().count() - 1).caption = caption;
+    }
+    f.state().FunctionChoice = static_cast<int>(Mode::ByCount);
+    f.state().splitCount = 1;
+    // WAV, and Ogg whose tags are rewritten beside it.
+    for (audio::OutputFormat format : {audio::OutputFormat::Wav, audio::OutputFormat::Ogg}) {
+        std::vector<std::string> outputs = f.split(format);
+        ASSERT_EQ(outputs.size(), 2u);
+        const std::string extension = audio::extensionOf(format);
+        EXPECT_EQ(outputs[0], f.outFile(std::string(227, 'x') + "é_1" + extension));
+        EXPECT_EQ(outputs[1], f.outFile(std::string(247, 'x') + "é_1" + extension));
+        for (const std::string& output : outputs)
+            EXPECT_GT(decodedFrames(output), 0) << output;
+    }
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(f.outDir), {}), 4);
+}
+
+TEST(SplitJob, OwnLeftoversOlderThanADayAreRemovedFromTheOutputFolder)
+{
+    JobFixture f;
+    f.addTone("tone.wav", 2);
+    f.state().FunctionChoice = static_cast<int>(Mode::ByCount);
+    f.state().splitCount = 1;
+    const auto old = std::filesystem::file_time_type::clock::now() - std::chrono::hours(25);
+    const std::vector<std::string> names = {".a.wav.brisklet-tmp-AbC123", // old leftover
+                                            ".b.wav.brisklet-tmp-XyZ789", // fresh: may be in use
+                                            "c.wav.brisklet-tmp-AbC123",  // not hidden: the user's
+                                            ".d.wav.brisklet-tmp-"};      // no random ending
+    for (const std::string& name : names) {
+        writeFileBytes(f.outFile(name), "x");
+        if (name != names[1])
+            std::filesystem::last_write_time(f.outFile(name), old);
+    }
+    f.split();
+    EXPECT_FALSE(std::filesystem::exists(f.outFile(names[0])));
+    for (size_t i = 1; i < names.size(); ++i)
+        EXPECT_TRUE(std::filesystem::exists(f.outFile(names[i]))) << names[i];
 }

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 using namespace brisklet;
 using namespace brisklet::test;
 
@@ -152,6 +154,33 @@ TEST(MalformedAsf, AnEmptyMetadataObjectAmongTheHeaderObjectsKeepsTheTagsRewrita
     tags::WMATagStruct again;
     ASSERT_TRUE(tags::ReadWmaTag(path, again));
     EXPECT_EQ(again, read);
+}
+
+TEST(MalformedAsf, AHugeHeaderIsNotReadIntoMemory)
+{
+    TempDir dir;
+    const std::string wma = readFileBytes(makeEncodedTone(dir, "t.wma", 0.5));
+    // 80 MiB of padding among the header objects, as a hole in the file: a
+    // picture's worth of bytes that nothing needs in memory.
+    const uint64_t padding = 80 << 20;
+    std::string start = wma.substr(0, 30);
+    putLittle(start, 16, getLittle(start, 16, 8) + padding, 8);
+    putLittle(start, 24, getLittle(start, 24, 4) + 1, 4);
+    std::string object("\x74\xD4\x06\x18\xDF\xCA\x09\x45\xA4\xBA\x9A\xAB\xCB\x96\xAA\xE8" +
+                       std::string(8, '\0'));
+    putLittle(object, 16, padding, 8);
+    const std::string path = dir.file("picture.wma");
+    {
+        std::ofstream out(path, std::ios::binary);
+        out << start << object;
+        out.seekp(static_cast<std::streamoff>(padding - object.size()), std::ios::cur);
+        out << wma.substr(30);
+    }
+    expectHarmless({}, [&] {
+        tags::WMATagStruct tag;
+        EXPECT_FALSE(tags::ReadWmaTag(path, tag));
+        addAndRead(path);
+    });
 }
 
 TEST(MalformedWav, DamagedHeadersAreRefusedOrReadUpToTheDamage)

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 using namespace brisklet;
 using namespace brisklet::test;
 
@@ -140,4 +142,30 @@ TEST_F(MalformedId3, ATextStartingWithAByteOrderMarkCharacterSurvivesARewrite)
         EXPECT_EQ(read.Title.back(), 'A');
         EXPECT_EQ(tags::parseID3v2(tags::renderID3v2(read)), read);
     }
+}
+
+TEST_F(MalformedId3, AHugePictureIsPassedOverUnread)
+{
+    // 80 MB of picture, left as a hole in the file: nothing needs it in memory.
+    const uint32_t pictureBytes = 80 << 20;
+    const std::string title = frame("TIT2", std::string("\0Big", 4), 4);
+    const std::string picture = frame("APIC", "", pictureBytes);
+    const std::string after = frame("TPE1", std::string("\0Artist", 7), 7);
+    const std::string header =
+        tag(3, 0, std::string(title.size() + picture.size() + pictureBytes + after.size(), '\0'))
+            .substr(0, 10);
+    const std::string path = dir.file("picture.mp3");
+    {
+        std::ofstream out(path, std::ios::binary);
+        out << header << title << picture;
+        out.seekp(pictureBytes, std::ios::cur);
+        out << after << audio;
+    }
+    tags::ID3StructV2 read;
+    expectHarmless({}, [&] {
+        read = tags::ReadID3v2(path);
+        addAndRead(path);
+    });
+    EXPECT_EQ(read.Title, "Big");
+    EXPECT_EQ(read.Artist, "Artist");
 }

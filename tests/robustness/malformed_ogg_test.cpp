@@ -2,6 +2,9 @@
 // file is refused with its name; the comment rewrite refuses what it cannot
 // copy faithfully and then leaves the file as it was.
 #include "robustness.h"
+
+#include "audio/audioerror.h"
+#include "audio/audiofile.h"
 #include "tags/ogg.h"
 #include "tags/tagerror.h"
 #include "tagtestfiles.h"
@@ -192,4 +195,64 @@ TEST_F(MalformedOgg, AZeroByteEndsAValueSoThatARewriteKeepsIt)
     tags::OGGTag reread;
     tags::ReadOggComments(copy, reread);
     EXPECT_EQ(reread, tag);
+}
+
+TEST_F(MalformedOgg, AHugeLastGranuleGivesTheDecodedLength)
+{
+    const std::string path = dir.file("huge.ogg");
+    std::string bytes = file;
+    putLittle(bytes, pages.back().offset + 6, uint64_t{1} << 62, 8);
+    fixOggChecksum(bytes, pages.back());
+    writeFileBytes(path, bytes);
+    auto reader = audio::createAudioFile();
+    reader->OpenRead(path);
+    const int64_t total = reader->TotalFrames();
+    EXPECT_LT(total, 44100);
+    int64_t decoded = 0;
+    for (audio::SampleBlock block = reader->ReadFrames(4096); !block.empty();
+         block = reader->ReadFrames(4096))
+        decoded += block.frameCount();
+    EXPECT_EQ(decoded, total);
+}
+
+TEST_F(MalformedOgg, ChainedStreamsOfAnotherRateAreRefused)
+{
+    const std::string other = makeEncodedTone(dir, "other.ogg", 0.5);
+    const std::string path = dir.file("chained.ogg");
+    runCommand("ffmpeg -v error -y -i " + shellQuote(other) + " -ar 22050 -ac 1 -c:a libvorbis " +
+               shellQuote(dir.file("slow.ogg")));
+    writeFileBytes(path, file + readFileBytes(dir.file("slow.ogg")));
+    auto reader = audio::createAudioFile();
+    try {
+        reader->OpenRead(path);
+        ADD_FAILURE() << "a link at another rate was taken";
+    } catch (const audio::AudioError& error) {
+        EXPECT_EQ(std::string(error.what()),
+                  "cannot read " + path + ": its chained streams differ in sample rate");
+    }
+}
+
+TEST_F(MalformedOgg, HugeCommentsAreRefusedWithoutGatheringThem)
+{
+    const std::string path = dir.file("picture.ogg");
+    writeFileBytes(path, file);
+    tags::OGGTag picture;
+    picture.Comment = std::string(48 << 20, 'p'); // a picture's worth of comment
+    ASSERT_TRUE(tags::WriteOggComments(path, picture));
+    expectHarmless({path}, [&] {
+        tags::OGGTag tag;
+        EXPECT_THROW(tags::ReadOggComments(path, tag), tags::TagError);
+    });
+}
+
+TEST(TagFailures, AFileThatDecodesIsAddedWhenItsTagsCannotBeRead)
+{
+    TempDir dir;
+    // MP3 and WMA audio under an Ogg name: the Ogg comment reader refuses them.
+    for (const char* name : {"t.mp3", "t.wma"}) {
+        SCOPED_TRACE(name);
+        const std::string path = dir.file(std::string(name) + ".ogg");
+        writeFileBytes(path, readFileBytes(makeEncodedTone(dir, name, 2.0)));
+        EXPECT_EQ(addAndRead(path), "");
+    }
 }

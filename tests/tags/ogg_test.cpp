@@ -1,6 +1,7 @@
 // Ogg Vorbis comments: the comment rules, the rewrite checked by vorbiscomment,
 // ogginfo and a decode, and refusals of damaged, chained and multiplexed files.
 #include "tags/ogg.h"
+#include "tags/tagcarryover.h"
 #include "tags/tagerror.h"
 #include "tags/vorbiscommenteditor.h"
 #include "tagtestfiles.h"
@@ -310,6 +311,22 @@ TEST(OggFile, ChainedAndMultiplexedStreamsAreRefused)
         0);
     const std::string multiplexedBefore = readFileBytes(multiplexed);
     EXPECT_EQ(messageOf([&] { WriteOggComments(multiplexed, {}); }),
-              "Cannot open " + multiplexed + ": multiplexed Ogg streams are not supported");
+              "Cannot write comments: multiplexed Ogg streams are not supported");
     EXPECT_EQ(readFileBytes(multiplexed), multiplexedBefore);
+}
+
+TEST(OggFile, TheVorbisStreamBesideAVideoStreamGivesTheComments)
+{
+    TempDir dir;
+    const std::string path = dir.file("video.ogg");
+    ASSERT_EQ(runCommand("ffmpeg -v error -y -f lavfi -i color=s=32x32:d=1 -f lavfi -i sine=d=1 "
+                         "-map 0 -map 1 -c:v libtheora -c:a libvorbis -metadata:s:a "
+                         "title=Beside " +
+                         shellQuote(path))
+                  .exitCode,
+              0);
+    OGGTag tag;
+    ReadOggComments(path, tag);
+    EXPECT_EQ(tag.Title, "Beside");
+    EXPECT_EQ(seedTagRecord(path).Title, "Beside");
 }
