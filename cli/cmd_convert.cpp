@@ -15,7 +15,7 @@ namespace {
 constexpr int64_t kBlockFrames = 65536;
 
 struct ConvertOptions {
-    std::optional<OutputKind> format;
+    std::optional<audio::OutputFormat> format;
     std::string settingsFile;
     bool overwrite = false;
     std::string input;
@@ -33,9 +33,9 @@ std::string parseOptions(const Arguments& args, ConvertOptions& options)
         return error;
     for (const ParsedOption& option : parsed.options) {
         if (option.name == "--format") {
-            options.format = outputKindFromName(option.value);
+            options.format = audio::outputFormatFromName(option.value);
             if (!options.format)
-                return "unknown format " + option.value + " (mp3, wav, wma or ogg)";
+                return unknownFormatMessage(option.value);
         } else if (option.name == "--settings") {
             options.settingsFile = option.value;
         } else {
@@ -48,7 +48,7 @@ std::string parseOptions(const Arguments& args, ConvertOptions& options)
     options.input = paths[0];
     options.output = paths[1];
     if (!options.format)
-        options.format = outputKindFromPath(options.output);
+        options.format = audio::outputFormatFromPath(options.output);
     if (!options.format)
         return "cannot tell the output format of " + options.output + ": give --format";
     return {};
