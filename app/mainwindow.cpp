@@ -4,11 +4,13 @@
 #include "app/mainwindow_jobs.h"
 #include "app/windowlook.h"
 #include "engine/jobsummary.h"
+#include "app/resourcefolder.h"
 #include "settings/dialog/dir.h"
 #include "settings/dialog/settings.h"
 #include "settings/generalsettings.h"
 #include "tags/editor/tfm_id3.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDir>
@@ -17,6 +19,8 @@
 #include <QLabel>
 #include <QMimeData>
 #include <QUrl>
+
+#include <utility>
 
 namespace brisklet::app {
 
@@ -58,8 +62,9 @@ QTreeWidget* reportList(QWidget* parent, const QString& name, const QStringList&
 
 Tfm_main::Tfm_main(MainWindowSetup setup)
     : m_setup(std::move(setup)), m_dialogs(m_setup.dialogs ? m_setup.dialogs : &m_widgetDialogs),
-      m_programFolder(m_setup.programFolder.isEmpty() ? QCoreApplication::applicationDirPath()
-                                                      : m_setup.programFolder),
+      m_programFolder(m_setup.programFolder.isEmpty()
+                          ? resourceFolder(QCoreApplication::applicationDirPath())
+                          : m_setup.programFolder),
       m_profile(m_setup.settingsPath), m_audioFileRead(audio::createAudioFile()),
       m_audioFile2write(audio::createAudioFile()),
       m_model(std::make_unique<engine::JobModel>(*this, *m_audioFileRead)),
@@ -76,6 +81,9 @@ Tfm_main::Tfm_main(MainWindowSetup setup)
     createLists();
     createMenus();
     createShortcuts();
+    m_pendingPathsTimer.setSingleShot(true);
+    m_pendingPathsTimer.setInterval(250);
+    connect(&m_pendingPathsTimer, &QTimer::timeout, this, [this] { addPaths({}); });
     // The modal windows, in their creation order after the main window: the
     // settings dialog, the folder chooser, the about box, the tag editor.
     createSettingsDialog();
@@ -227,6 +235,8 @@ void Tfm_main::setUpSkin()
         return;
     }
     m_skinReady = true;
+    // The lists keep the first focus; Tab reaches the face's objects after them.
+    QWidget::setTabOrder(m_format, m_skin);
     connect(m_skin, &skin::Skin::OnClick, this,
             [this](skin::SkinObject* source) { Skin1Click(source->GetName()); });
     connect(m_skin, &skin::Skin::OnMouseDown, this, &Tfm_main::barMouseDown);
@@ -277,16 +287,33 @@ void Tfm_main::dropEvent(QDropEvent* event)
 {
     if (state().converting)
         return;
-    const QList<QUrl> urls = event->mimeData()->urls();
+    QStringList paths;
+    for (const QUrl& url : event->mimeData()->urls()) {
+        if (url.isLocalFile())
+            paths.append(url.toLocalFile());
+    }
     event->acceptProposedAction();
-    runCommand([this, urls] {
+    addPaths(paths);
+}
+
+void Tfm_main::addPaths(const QStringList& paths)
+{
+    m_pendingPaths += paths;
+    // Files that arrive during a job, a modal window or another add wait for
+    // its end, so that nothing changes the list under it.
+    if (state().converting || m_addingPaths || QApplication::activeModalWidget()) {
+        m_pendingPathsTimer.start();
+        return;
+    }
+    const QStringList taken = std::exchange(m_pendingPaths, {});
+    if (taken.isEmpty())
+        return;
+    m_addingPaths = true;
+    runCommand([this, &taken] {
         if (state().previewPlaying)
             stopPreview();
         // Files go in as through the file dialog, folders as by "Add Folder".
-        for (const QUrl& url : urls) {
-            if (!url.isLocalFile())
-                continue;
-            QString path = url.toLocalFile();
+        for (const QString& path : taken) {
             if (QFileInfo(path).isDir()) {
                 addFolderContents(path);
             } else {
@@ -297,6 +324,7 @@ void Tfm_main::dropEvent(QDropEvent* event)
         }
         model().finishAdding();
     });
+    m_addingPaths = false;
 }
 
 } // namespace brisklet::app

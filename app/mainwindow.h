@@ -46,7 +46,8 @@ inline const QString sourceFileFilter = QStringLiteral(
 struct MainWindowSetup {
     // The settings file: the bare name lives in the user's configuration folder.
     std::string settingsPath = settings::ProfileFile::programFileName;
-    // Where the skin file and the manual are; empty: the program's folder.
+    // Where the skin file and the manual are; empty: resourceFolder() of the
+    // program's folder.
     QString programFolder;
     // Answers the dialogs; null: the real ones. Not owned.
     UserDialogs* dialogs = nullptr;
@@ -87,6 +88,11 @@ public:
     // False when the skin could not be set up (its message was shown).
     bool skinReady() const { return m_skinReady; }
     QString programFolder() const { return m_programFolder; }
+
+    // Adds files as the Add dialog does (with its refusals) and the audio
+    // files of folders as Add Folder does: files dropped on the window or
+    // given on the command line. During a job or a modal window they wait.
+    void addPaths(const QStringList& paths);
 
     // A click on a skin object: the command of that exact name.
     void Skin1Click(const QString& name);
@@ -213,6 +219,9 @@ private:
     bool m_skinReady = false;
     bool m_closing = false;
     bool m_updatingLists = false; // selections made by the program, not the user
+    QStringList m_pendingPaths;   // addPaths() waiting for a job or a dialog to end
+    QTimer m_pendingPathsTimer;
+    bool m_addingPaths = false;
 
     // --- preview playback (mainwindow_preview.cpp) ---
     // The player, made on first use with its events and the timer that delivers them.

@@ -3,6 +3,7 @@
 #include "app/about.h"
 #include "app/mainwindow.h"
 #include "audio/units.h"
+#include "engine/foldersources.h"
 #include "settings/dialog/dir.h"
 
 #include <QDir>
@@ -206,15 +207,9 @@ void Tfm_main::addFolder()
 
 void Tfm_main::addFolderContents(const QString& folder)
 {
-    // One level only: sub folders are not entered.
-    const QDir dir(folder);
-    const QStringList names =
-        dir.entryList(QDir::Files | QDir::Hidden | QDir::System, QDir::Name | QDir::IgnoreCase);
-    for (const QString& name : names) {
+    for (const std::string& path : engine::folderSources(folder.toStdString())) {
         pumpEvents();
-        if (!engine::isFolderSourceName(name.toStdString()))
-            continue;
-        inform(model().addSource(QDir::cleanPath(dir.filePath(name)).toStdString(),
+        inform(model().addSource(QDir::cleanPath(QString::fromStdString(path)).toStdString(),
                                  engine::AddOrigin::Folder));
     }
 }

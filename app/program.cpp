@@ -1,16 +1,18 @@
 #include "app/program.h"
 
 #include "app/about.h"
+#include "app/handover.h"
 #include "app/mainwindow.h"
 #include "app/platform_signals.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QIcon>
 #include <QLocalServer>
-#include <QLocalSocket>
 #include <QLockFile>
 #include <QStandardPaths>
+#include <QTimer>
 
 namespace brisklet::app {
 
@@ -20,6 +22,17 @@ QString instanceKey()
 {
     QString user = qEnvironmentVariable("USER", QStringLiteral("user"));
     return applicationTitle + QLatin1Char('-') + user;
+}
+
+// The files named on the command line, absolute: the running instance that
+// may receive them works in another folder.
+QStringList commandLineFiles()
+{
+    QStringList files;
+    const QStringList arguments = QCoreApplication::arguments();
+    for (qsizetype i = 1; i < arguments.size(); ++i)
+        files.append(QFileInfo(arguments[i]).absoluteFilePath());
+    return files;
 }
 
 } // namespace
@@ -33,16 +46,17 @@ int runProgram(int argc, char** argv)
     // The lock decides; the local server lets a second start wake the first.
     // Both live in the user's runtime folder, so users and sessions never meet.
     const QString instance = runtime + QLatin1Char('/') + instanceKey();
+    const QString socketName = instance + QStringLiteral(".socket");
+    const QStringList files = commandLineFiles();
     QLockFile lock(instance + QStringLiteral(".lock"));
     lock.setStaleLockTime(0);
     if (!lock.tryLock(0)) {
-        QLocalSocket wake;
-        wake.connectToServer(instance + QStringLiteral(".socket"));
-        wake.waitForConnected(500);
+        handOverFiles(socketName, files);
         return 0;
     }
     QApplication::setApplicationDisplayName(applicationTitle);
     QApplication::setApplicationName(QStringLiteral("Brisklet"));
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.brisklet.Brisklet"));
     QApplication::setWindowIcon(QIcon(productIcon()));
 
     Tfm_main window;
@@ -50,18 +64,15 @@ int runProgram(int argc, char** argv)
     // would, so the settings are saved. Set before the wake-up server answers,
     // so whoever can reach the program can also end it cleanly.
     closeOnTerminationSignal(window);
-    QLocalServer::removeServer(instance + QStringLiteral(".socket"));
+    QLocalServer::removeServer(socketName);
     QLocalServer server;
-    QObject::connect(&server, &QLocalServer::newConnection, &window, [&] {
-        delete server.nextPendingConnection();
-        window.showNormal();
-        window.raise();
-        window.activateWindow();
-    });
-    server.listen(instance + QStringLiteral(".socket"));
+    receiveHandOvers(server, window);
+    server.listen(socketName);
     window.show();
     if (!window.skinReady())
         return 1;
+    if (!files.isEmpty())
+        QTimer::singleShot(0, &window, [&window, files] { window.addPaths(files); });
     return application.exec();
 }
 

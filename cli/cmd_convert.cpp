@@ -4,6 +4,7 @@
 #include "cli/commands.h"
 #include "cli/interrupt.h"
 #include "cli/jobcommand.h"
+#include "cli/options.h"
 #include "cli/outputconfig.h"
 #include "engine/namereservation.h"
 
@@ -25,27 +26,27 @@ struct ConvertOptions {
     std::string output;
 };
 
+constexpr OptionSpec convertOptions[] = {
+    {"--format", true}, {"--settings", true}, {"--overwrite", false}};
+
 // Returns an error text, empty when the arguments are fine.
 std::string parseOptions(const Arguments& args, ConvertOptions& options)
 {
-    Arguments paths;
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        bool hasValue = i + 1 < args.size();
-        if (arg == "--format" && hasValue) {
-            options.format = audio::outputFormatFromName(args[++i]);
+    ParsedArguments parsed;
+    if (std::string error = parseArguments(args, convertOptions, parsed); !error.empty())
+        return error;
+    for (const ParsedOption& option : parsed.options) {
+        if (option.name == "--format") {
+            options.format = audio::outputFormatFromName(option.value);
             if (!options.format)
-                return unknownFormatMessage(args[i]);
-        } else if (arg == "--settings" && hasValue) {
-            options.settingsFile = args[++i];
-        } else if (arg == "--overwrite") {
-            options.overwrite = true;
-        } else if (arg.rfind("--", 0) == 0) {
-            return "unknown option " + arg;
+                return unknownFormatMessage(option.value);
+        } else if (option.name == "--settings") {
+            options.settingsFile = option.value;
         } else {
-            paths.push_back(arg);
+            options.overwrite = true;
         }
     }
+    const Arguments& paths = parsed.operands;
     if (paths.size() != 2)
         return "convert needs IN and OUT";
     options.input = paths[0];

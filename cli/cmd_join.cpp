@@ -1,6 +1,6 @@
 // brisklet-cli join: the join job of the window, driven headless. The output
-// is NAME with the format's extension appended; an existing file is never
-// replaced.
+// is NAME with the format's extension appended (a relative NAME in --out DIR
+// when given); an existing file is never replaced.
 #include "cli/commands.h"
 #include "cli/interrupt.h"
 #include "cli/jobcommand.h"
@@ -61,7 +61,8 @@ int runJoin(const Arguments& args)
             return fail(dialogs.refused() + " exists already; it was not replaced");
         if (!output.empty())
             std::printf("%s\n", output.c_str());
-        return job.stopped() ? kInterrupted : 0;
+        return refusalSummary(job.refusedCount(), job.sourceCount(),
+                              job.stopped() ? kInterrupted : 0);
     } catch (const std::exception& e) {
         return fail(e.what());
     }

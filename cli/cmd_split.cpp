@@ -1,5 +1,6 @@
 // brisklet-cli split: the split job of the window, driven headless. Prints
-// each output on stdout as soon as it is complete.
+// each output on stdout as soon as it is complete; ends with status 1 when any
+// source was refused, after the pieces of the others are written.
 #include "cli/commands.h"
 #include "cli/interrupt.h"
 #include "cli/jobcommand.h"
@@ -20,7 +21,8 @@ int runSplit(const Arguments& args)
             return fail("no source could be read");
         installStopOnInterrupt();
         engine::runSplit(job.model(), job.parts(), options.format);
-        return job.stopped() ? kInterrupted : 0;
+        return refusalSummary(job.refusedCount(), job.sourceCount(),
+                              job.stopped() ? kInterrupted : 0);
     } catch (const std::exception& e) {
         return fail(e.what());
     }

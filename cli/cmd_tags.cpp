@@ -1,9 +1,11 @@
 // brisklet-cli tags FILE: the tag record that adding FILE would seed, one
 // Field=value line per field (Title, Artist, Album, Year, Genre, Comment).
 // Backslashes and line breaks in a value are written as \\, \n and \r, so that
-// every field stays on its own line.
+// every field stays on its own line. With --json: one object of the same fields.
 #include "audio/sourceprobe.h"
 #include "cli/commands.h"
+#include "cli/jsonout.h"
+#include "cli/options.h"
 #include "engine/sourcetags.h"
 
 #include <cerrno>
@@ -39,13 +41,39 @@ void printField(const char* name, const std::string& value)
     std::printf("%s=%s\n", name, escaped(value).c_str());
 }
 
+constexpr OptionSpec tagsOptions[] = {{"--json", false}};
+
+void printRecord(const tags::AudioFileinfo& record)
+{
+    printField("Title", record.Title);
+    printField("Artist", record.Artist);
+    printField("Album", record.Album);
+    printField("Year", record.Year);
+    printField("Genre", record.Genre);
+    printField("Comment", record.Comment);
+}
+
+void printJsonRecord(const std::string& path, const tags::AudioFileinfo& record)
+{
+    printJson(QJsonObject{{QStringLiteral("path"), jsonText(path)},
+                          {QStringLiteral("Title"), jsonText(record.Title)},
+                          {QStringLiteral("Artist"), jsonText(record.Artist)},
+                          {QStringLiteral("Album"), jsonText(record.Album)},
+                          {QStringLiteral("Year"), jsonText(record.Year)},
+                          {QStringLiteral("Genre"), jsonText(record.Genre)},
+                          {QStringLiteral("Comment"), jsonText(record.Comment)}});
+}
+
 } // namespace
 
 int runTags(const Arguments& args)
 {
-    if (args.size() != 1)
+    ParsedArguments parsed;
+    if (std::string error = parseArguments(args, tagsOptions, parsed); !error.empty())
+        return usageError(error);
+    if (parsed.operands.size() != 1)
         return usageError("tags needs exactly one FILE");
-    const std::string& path = args[0];
+    const std::string& path = parsed.operands[0];
     try {
         // The tag readers take a file they cannot open as one without a tag,
         // and would wait on a FIFO.
@@ -54,12 +82,10 @@ int runTags(const Arguments& args)
             return fail("cannot open " + path + ": " + std::strerror(errno));
         const tags::AudioFileinfo record =
             engine::readSourceTags(path, engine::AddOrigin::Dialog).record;
-        printField("Title", record.Title);
-        printField("Artist", record.Artist);
-        printField("Album", record.Album);
-        printField("Year", record.Year);
-        printField("Genre", record.Genre);
-        printField("Comment", record.Comment);
+        if (parsed.options.empty())
+            printRecord(record);
+        else
+            printJsonRecord(path, record);
     } catch (const std::exception& e) {
         return fail(e.what());
     }

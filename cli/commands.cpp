@@ -5,24 +5,86 @@
 namespace brisklet::cli {
 
 namespace {
+
 const char* splitUsage =
     "split [--mode custom|time|count|unification] [--seconds N] [--count M] "
     "[--segment BEGIN-END]... [--format mp3|wav|wma|ogg] [--fade-in S] [--fade-out S] "
-    "[--settings FILE] --out DIR FILE...";
-const char* joinUsage = "join [same options as split] --output NAME FILE...";
+    "[--settings FILE] [--quiet] --out DIR FILE|FOLDER...";
+const char* joinUsage =
+    "join [--mode custom|time|count|unification] [--segment BEGIN-END]... "
+    "[--format mp3|wav|wma|ogg] [--fade-in S] [--fade-out S] [--settings FILE] [--quiet] "
+    "[--out DIR] --output NAME FILE|FOLDER...";
+
+const char* jobOptionsHelp =
+    "  --format F        mp3, wav, wma or ogg (default mp3); encoder settings\n"
+    "                    come from the settings file\n"
+    "  --fade-in S       fade each piece in over S (seconds or hh:mm:ss)\n"
+    "  --fade-out S      fade each piece out over S\n"
+    "  --settings FILE   the settings file (default: the program's own)\n"
+    "  --quiet           no progress on stderr\n"
+    "A FOLDER adds its audio files (one level), as Add Folder does. A source\n"
+    "that cannot be read is named and skipped; the exit status is then 1.\n";
+
+const char* splitHelp =
+    "Cuts pieces out of every FILE into DIR, one output path a line on stdout.\n"
+    "  --mode M          custom (default): the --segment pieces of every file;\n"
+    "                    time: pieces of --seconds; count: --count equal pieces;\n"
+    "                    unification: the --segment pieces, shared\n"
+    "  --seconds N       piece length for --mode time (default 60)\n"
+    "  --count M         number of pieces for --mode count (default 6)\n"
+    "  --segment B-E     a piece from B to E (seconds or hh:mm:ss); repeatable\n"
+    "  --out DIR         the output folder (made when missing)\n";
+
+const char* joinHelp =
+    "Joins the sources into NAME plus the format's extension; never replaces a\n"
+    "file. Custom and unification join the --segment pieces, time and count\n"
+    "join every source whole.\n"
+    "  --mode M          custom (default), time, count or unification\n"
+    "  --segment B-E     a piece from B to E (seconds or hh:mm:ss); repeatable\n"
+    "  --output NAME     the output, without its extension\n"
+    "  --out DIR         the folder of a relative NAME (default: the current one)\n";
+
 } // namespace
 
 const std::vector<Command>& commands()
 {
     static const std::vector<Command> table = {
-        {"info", "info FILE...", runInfo},
+        {"info", "info [--json] FILE|FOLDER...",
+         "Prints each file's length and format: PATH<TAB>frames=N<TAB>ms=N<TAB>rate=N\n"
+         "<TAB>channels=N, one line a file.\n"
+         "  --json            one JSON array of objects instead\n"
+         "A FOLDER lists its audio files (one level).\n",
+         runInfo},
         {"convert", "convert [--format mp3|wav|wma|ogg] [--settings FILE] [--overwrite] IN OUT",
+         "Decodes IN and writes OUT.\n"
+         "  --format F        mp3, wav, wma or ogg (default: by OUT's extension)\n"
+         "  --settings FILE   take the encoder settings from this settings file\n"
+         "  --overwrite       replace OUT when it exists\n",
          runConvert},
-        {"split", splitUsage, runSplit},
-        {"join", joinUsage, runJoin},
-        {"tags", "tags FILE", runTags},
+        {"split", splitUsage, splitHelp, runSplit},
+        {"join", joinUsage, joinHelp, runJoin},
+        {"tags", "tags [--json] FILE",
+         "Prints the tag record that adding FILE gives it: Title=, Artist=, Album=,\n"
+         "Year=, Genre=, Comment=, one line each (\\, line feeds and carriage returns\n"
+         "written \\\\, \\n, \\r).\n"
+         "  --json            one JSON object instead\n",
+         runTags},
     };
     return table;
+}
+
+const char* jobOptionsDescription()
+{
+    return jobOptionsHelp;
+}
+
+int refusalSummary(int refused, int total, int status)
+{
+    if (refused == 0)
+        return status;
+    std::fprintf(stderr, "brisklet-cli: %d of %d sources %s refused\n", refused, total,
+                 refused == 1 ? "was" : "were");
+    return status ? status : 1;
 }
 
 int fail(const std::string& message)
@@ -34,6 +96,7 @@ int fail(const std::string& message)
 int usageError(const std::string& message)
 {
     fail(message);
+    std::fputs("Try 'brisklet-cli --help' for more information.\n", stderr);
     return kUsageError;
 }
 

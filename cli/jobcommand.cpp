@@ -1,7 +1,9 @@
 #include "cli/jobcommand.h"
 
 #include "cli/interrupt.h"
+#include "cli/options.h"
 #include "cli/outputconfig.h"
+#include "cli/sourceargs.h"
 #include "engine/segments.h"
 #include "settings/generalsettings.h"
 #include "tags/tagcarryover.h"
@@ -78,17 +80,50 @@ std::optional<int32_t> parseTime(const std::string& text)
     return static_cast<int32_t>(total);
 }
 
+namespace {
+
+// What each option is for; join pieces every source whole in modes time and
+// count, so it has no use for --seconds and --count.
+constexpr OptionSpec splitOptions[] = {
+    {"--mode", true},   {"--seconds", true}, {"--count", true},    {"--segment", true},
+    {"--format", true}, {"--fade-in", true}, {"--fade-out", true}, {"--settings", true},
+    {"--out", true},    {"--quiet", false}};
+constexpr OptionSpec joinOptions[] = {
+    {"--mode", true},    {"--segment", true},  {"--format", true},
+    {"--fade-in", true}, {"--fade-out", true}, {"--settings", true},
+    {"--out", true},     {"--output", true},   {"--quiet", false}};
+
+bool given(const ParsedArguments& parsed, const char* name)
+{
+    return std::any_of(parsed.options.begin(), parsed.options.end(),
+                       [&](const ParsedOption& option) { return option.name == name; });
+}
+
+// An option that the chosen mode would silently pass over is refused.
+std::string modeMismatch(const ParsedArguments& parsed, engine::Mode mode)
+{
+    if (given(parsed, "--seconds") && mode != engine::Mode::ByTime)
+        return "--seconds is used only with --mode time";
+    if (given(parsed, "--count") && mode != engine::Mode::ByCount)
+        return "--count is used only with --mode count";
+    if (given(parsed, "--segment") && mode != engine::Mode::Custom &&
+        mode != engine::Mode::Unification)
+        return "--segment is used only with --mode custom or unification";
+    return {};
+}
+
+} // namespace
+
 std::string parseJobOptions(const Arguments& args, bool join, JobOptions& options)
 {
-    for (size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (arg.rfind("--", 0) != 0) {
-            options.files.push_back(arg);
-            continue;
-        }
-        if (i + 1 >= args.size())
-            return "option " + arg + " needs a value";
-        const std::string& value = args[++i];
+    ParsedArguments parsed;
+    std::string error = join ? parseArguments(args, joinOptions, parsed)
+                             : parseArguments(args, splitOptions, parsed);
+    if (!error.empty())
+        return error;
+    for (const ParsedOption& option : parsed.options) {
+        const std::string& arg = option.name;
+        const std::string& value = option.value;
         if (arg == "--mode") {
             std::optional<engine::Mode> mode = parseMode(value);
             if (!mode)
@@ -120,18 +155,27 @@ std::string parseJobOptions(const Arguments& args, bool join, JobOptions& option
             options.settingsFile = value;
         } else if (arg == "--out") {
             options.outDir = value;
-        } else if (arg == "--output" && join) {
+        } else if (arg == "--output") {
             options.output = value;
-        } else {
-            return "unknown option " + arg;
+        } else if (arg == "--quiet") {
+            options.quiet = true;
         }
     }
+    options.files = parsed.operands;
+    if (std::string mismatch = modeMismatch(parsed, options.mode); !mismatch.empty())
+        return mismatch;
     if (options.files.empty())
         return "no FILE given";
     if (join && options.output.empty())
         return "join needs --output NAME";
     if (!join && options.outDir.empty())
         return "split needs --out DIR";
+    if (join && !options.outDir.empty()) {
+        // A relative NAME goes into DIR; an absolute one leaves DIR unused.
+        if (std::filesystem::path(options.output).is_absolute())
+            return "--out DIR is used only with a relative --output NAME";
+        options.output = (std::filesystem::path(options.outDir) / options.output).string();
+    }
     return {};
 }
 
@@ -147,7 +191,7 @@ bool CliView::terminal()
 void CliView::setPercentText(const std::string& text)
 {
     HeadlessView::setPercentText(text);
-    if (!terminal())
+    if (m_quiet || !terminal())
         return;
     if (text.empty()) {
         clearProgressLine();
@@ -213,10 +257,22 @@ CliJob::CliJob(const JobOptions& options) : m_parts{*m_writer, *m_transform, nul
         std::filesystem::create_directories(options.outDir);
         state.OutputDirectory = settings::withFinalSlash(options.outDir);
     }
-    for (const std::string& file : options.files) {
-        std::string refusal = m_model->addSource(file, engine::AddOrigin::Dialog);
-        if (!refusal.empty())
-            std::fprintf(stderr, "brisklet-cli: %s\n", refusal.c_str());
+    m_view.setQuiet(options.quiet);
+    // Files go in as through the file dialog, a folder's files as by Add Folder.
+    for (const std::string& operand : options.files) {
+        std::error_code ignored;
+        const bool folder = std::filesystem::is_directory(operand, ignored);
+        SourceArguments sources = expandSources({operand});
+        m_total += sources.total();
+        m_refused += sources.refused;
+        for (const std::string& file : sources.files) {
+            std::string refusal = m_model->addSource(file, folder ? engine::AddOrigin::Folder
+                                                                  : engine::AddOrigin::Dialog);
+            if (!refusal.empty()) {
+                std::fprintf(stderr, "brisklet-cli: %s\n", refusal.c_str());
+                ++m_refused;
+            }
+        }
     }
     if (empty())
         return;

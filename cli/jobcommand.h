@@ -37,21 +37,23 @@ struct JobOptions {
     std::optional<int> fadeOutSeconds;
     std::string settingsFile; // empty: the program's own settings file
     std::string outDir;
-    std::string output; // join only
-    std::vector<std::string> files;
+    std::string output;             // join only; a relative NAME is already placed in outDir
+    bool quiet = false;             // no progress
+    std::vector<std::string> files; // and folders
 };
 
 // Seconds from "90" or "hh:mm:ss" (also "mm:ss"); nothing when malformed.
 std::optional<int32_t> parseTime(const std::string& text);
 
-// Parses the options shared by both commands (and --output when `join`).
-// Returns the usage error, or "".
+// Parses the options of split, or of join when `join`; an option the command
+// or its mode does not use is an error. Returns the usage error, or "".
 std::string parseJobOptions(const Arguments& args, bool join, JobOptions& options);
 
 // Draws the percentage in place on a terminal and stops the job on Ctrl+C.
 class CliView : public engine::HeadlessView {
 public:
     void setModel(engine::JobModel* model) { m_model = model; }
+    void setQuiet(bool quiet) { m_quiet = quiet; }
     void setPercentText(const std::string& text) override;
     void pumpEvents() override;
     // "brisklet-cli: Split stopped: ..." on stderr.
@@ -64,6 +66,7 @@ private:
     bool terminal();
 
     engine::JobModel* m_model = nullptr;
+    bool m_quiet = false;
     bool m_terminal = false;
     bool m_terminalChecked = false;
     bool m_lineDrawn = false;
@@ -79,6 +82,9 @@ public:
     engine::JobParts& parts() { return m_parts; }
     bool empty() const { return m_model->sources().empty(); }
     bool stopped() const;
+    // Sources given (a folder counts its files) and those refused.
+    int sourceCount() const { return m_total; }
+    int refusedCount() const { return m_refused; }
 
 private:
     void applySegments(const JobOptions& options);
@@ -92,6 +98,8 @@ private:
     std::unique_ptr<settings::EncoderConfiguration> m_configuration;
     std::unique_ptr<engine::JobModel> m_model;
     engine::JobParts m_parts;
+    int m_total = 0;
+    int m_refused = 0;
 };
 
 // Exit status after a job that Ctrl+C stopped.

@@ -70,6 +70,10 @@ Skin::Skin(QWidget* parent) : QWidget(parent)
 {
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
+    // Reached by Tab, not by a click: a click on a button leaves the focus
+    // where the user works (the lists).
+    setFocusPolicy(Qt::TabFocus);
+    installAccessibleFactory();
 }
 
 Skin::~Skin() = default;
@@ -88,9 +92,20 @@ void Skin::LoadSkin(const QString& fileName)
     QXmlStreamReader xml(document);
     QStringList forms; // the form of each open element, innermost last
     const QString ns = QString::fromLatin1(skinNamespace);
+    // The object whose element is open, and the depth it opened at: the text
+    // drawn inside it is the name it shows.
+    qsizetype openObject = -1;
+    qsizetype openObjectDepth = 0;
+    bool inText = false;
     while (!xml.atEnd()) {
         xml.readNext();
+        if (xml.isCharacters() && inText && openObject >= 0) {
+            QString& label = declared[static_cast<size_t>(openObject)].label;
+            if (label.isEmpty())
+                label = xml.text().trimmed().toString();
+        }
         if (xml.isStartElement()) {
+            inText = xml.name() == u"text";
             const QXmlStreamAttributes attributes = xml.attributes();
             QString id = attributes.value(QStringLiteral("id")).toString();
             bool isForm = attributes.hasAttribute(ns, QStringLiteral("form"));
@@ -100,8 +115,16 @@ void Skin::LoadSkin(const QString& fileName)
                 declared.push_back({id, forms.size() > 1 ? forms[forms.size() - 2] : QString(),
                                     *kind, styleOf(attributes),
                                     attributes.value(ns, QStringLiteral("tip")).toString(),
-                                    attributes.value(ns, QStringLiteral("text")).toString()});
+                                    attributes.value(ns, QStringLiteral("text")).toString(),
+                                    attributes.value(ns, QStringLiteral("label")).toString()});
+            if (kind && !id.isEmpty()) {
+                openObject = static_cast<qsizetype>(declared.size()) - 1;
+                openObjectDepth = forms.size();
+            }
         } else if (xml.isEndElement()) {
+            inText = false;
+            if (forms.size() == openObjectDepth)
+                openObject = -1;
             forms.removeLast();
         }
     }
@@ -161,13 +184,14 @@ void Skin::ApplySkinForm(QWidget* window, const QString& formName)
                    qRound(bounds.height() * sy));
         auto object = std::make_unique<SkinObject>(*this, d.id, d.kind, rect, d.style, d.tip);
         object->SetText(d.text);
+        object->setLabel(d.label.isEmpty() ? d.id : d.label);
         form->add(std::move(object));
     }
     if (!found && !m_renderer->elementExists(formName))
         throw SkinError(
             QStringLiteral("The skin file %1 has no form \"%2\".").arg(m_fileName, formName));
     m_form = std::move(form);
-    m_hover = m_pressed = m_dragging = nullptr;
+    m_hover = m_pressed = m_dragging = m_focused = nullptr;
     update();
 }
 
@@ -252,6 +276,12 @@ void Skin::leaveEvent(QEvent* event)
 
 bool Skin::event(QEvent* event)
 {
+    // Space and Enter press the focused button rather than reaching the
+    // window's shortcuts.
+    if (event->type() == QEvent::ShortcutOverride && pressKey(*static_cast<QKeyEvent*>(event))) {
+        event->accept();
+        return true;
+    }
     if (event->type() == QEvent::ToolTip) {
         auto* help = static_cast<QHelpEvent*>(event);
         SkinObject* object = objectAt(help->pos());

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+class QKeyEvent;
 class QSvgRenderer;
 
 namespace brisklet::skin {
@@ -57,6 +58,22 @@ public:
 
     QSize faceSize() const;
 
+    // Keyboard and assistive access (skinaccess.cpp): the buttons and the
+    // scroll bar take the focus in turn by Tab and Shift+Tab, with a visible
+    // mark; Space or Enter presses the focused button, the arrow keys move the
+    // focused scroll bar.
+    SkinObject* focusedObject() const { return m_focused; }
+    void setFocusedObject(SkinObject* object);
+    static bool takesFocus(const SkinObject& object);
+    // As a click on a button: OnClick.
+    void press(SkinObject* button);
+    // As a drag of the thumb to `position`: OnMouseDown, OnScrollTrack, OnMouseUp.
+    void moveBar(SkinObject* bar, int position);
+    bool isPressed(const SkinObject* object) const { return object == m_pressed; }
+    bool isHovered(const SkinObject* object) const { return object == m_hover; }
+    // Tells assistive technology that the object's text or value changed.
+    void announceChange(SkinObject* object);
+
 Q_SIGNALS:
     // A press and release on the same button.
     void OnClick(brisklet::skin::SkinObject* source);
@@ -72,12 +89,23 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
     void leaveEvent(QEvent* event) override;
     bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
+    bool focusNextPrevChild(bool next) override;
 
 private:
     struct Declared; // an object as the skin file declares it
     SkinObject* objectAt(QPoint point) const;
     void trackThumb(SkinObject* bar, int x);
     void drawObject(QPainter& painter, const SkinObject& object) const;
+    void drawFocusMark(QPainter& painter) const;
+    // True when `event` is a key that presses the focused button.
+    bool pressKey(const QKeyEvent& event) const;
+    // The next (or previous) object that takes the focus after `from`; from
+    // null, the first (or last); null past the end.
+    SkinObject* neighbour(SkinObject* from, bool next) const;
+    static void installAccessibleFactory();
 
     QString m_fileName;
     std::unique_ptr<QSvgRenderer> m_renderer;
@@ -88,6 +116,7 @@ private:
     SkinObject* m_hover = nullptr;
     SkinObject* m_pressed = nullptr;
     SkinObject* m_dragging = nullptr;
+    SkinObject* m_focused = nullptr;
     int m_grabOffset = 0; // where on the thumb the mouse holds it
 };
 

@@ -14,7 +14,8 @@ struct Skin::Declared {
     ObjectKind kind = ObjectKind::Button;
     ObjectStyle style;
     QString tip;
-    QString text; // what a text object shows until the program sets it
+    QString text;  // what a text object shows until the program sets it
+    QString label; // skin:label, else the text drawn inside the element
 };
 
 // The thumb of a scroll bar object, inside its rectangle.

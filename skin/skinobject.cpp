@@ -23,6 +23,7 @@ void SkinObject::Redraw()
 {
     m_skin.update(m_drawnRect.united(m_rect));
     m_drawnRect = m_rect;
+    m_skin.announceChange(this);
 }
 
 int SkinObject::lastPosition() const

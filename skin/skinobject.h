@@ -32,11 +32,16 @@ public:
     ObjectKind kind() const { return m_kind; }
     const ObjectStyle& style() const { return m_style; }
     const QString& tip() const { return m_tip; }
+    // The name the object shows (its caption, or what it displays), for
+    // assistive technology.
+    const QString& label() const { return m_label; }
+    void setLabel(const QString& label) { m_label = label; }
 
     // Pixels of the window's client area; right and bottom are exclusive.
     QRect GetRect() const { return m_rect; }
     void SetRect(int left, int top, int right, int bottom);
-    // Repaints the object's area (both its old and its new rectangle).
+    // Repaints the object's area (both its old and its new rectangle) and
+    // tells assistive technology of the change.
     void Redraw();
 
     QString text() const { return m_text; }
@@ -63,6 +68,7 @@ private:
     QRect m_drawnRect; // what the last Redraw showed, to clear it when the rect shrinks
     ObjectStyle m_style;
     QString m_tip;
+    QString m_label;
     QString m_text;
     int m_max = 100;
     int m_pageSize = 0;

@@ -137,6 +137,19 @@ void Skin::drawObject(QPainter& painter, const SkinObject& object) const
     }
 }
 
+void Skin::drawFocusMark(QPainter& painter) const
+{
+    if (!m_focused || !hasFocus())
+        return;
+    // Two rings, light over dark, so the mark shows on every part of the face.
+    const QRectF around = QRectF(m_focused->GetRect()).adjusted(-1.5, -1.5, 1.5, 1.5);
+    painter.setBrush(Qt::NoBrush);
+    painter.setPen(QPen(QColor(0x0b, 0x0e, 0x14), 3));
+    painter.drawRoundedRect(around, 5, 5);
+    painter.setPen(QPen(QColor(0xf2, 0xc1, 0x4e), 1.5));
+    painter.drawRoundedRect(around, 5, 5);
+}
+
 void Skin::paintEvent(QPaintEvent* event)
 {
     QPainter painter(this);
@@ -149,6 +162,7 @@ void Skin::paintEvent(QPaintEvent* event)
         if (object->GetRect().intersects(event->rect()) || object->kind() == ObjectKind::Progress)
             drawObject(painter, *object);
     }
+    drawFocusMark(painter);
 }
 
 } // namespace brisklet::skin
