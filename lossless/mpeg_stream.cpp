@@ -57,8 +57,8 @@ int64_t MpegStream::findFirstFrame()
         std::optional<MpegHeader> header = parseMpegHeader(head);
         if (!header)
             continue;
-        if (header->bitrateIndex == 0) {
-            m_first = *header; // free format: refused by the caller
+        if (header->layer != 3 || header->bitrateIndex == 0) {
+            m_first = *header; // refused by the caller: only Layer III frames are copied
             return at;
         }
         uint8_t next[4];
