@@ -20,7 +20,9 @@ int runSplit(const Arguments& args)
             return fail("no source could be read");
         installStopOnInterrupt();
         engine::runSplit(job.model(), job.parts(), options.format);
-        return job.stopped() ? kInterrupted : 0;
+        if (job.stopped())
+            return kInterrupted;
+        return job.failedChecks() > 0 ? 1 : 0;
     } catch (const std::exception& e) {
         return fail(e.what());
     }

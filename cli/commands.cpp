@@ -5,10 +5,10 @@
 namespace brisklet::cli {
 
 namespace {
-const char* splitUsage =
-    "split [--mode custom|time|count|unification] [--seconds N] [--count M] "
-    "[--segment BEGIN-END]... [--format mp3|wav|wma|ogg] [--fade-in S] [--fade-out S] "
-    "[--settings FILE] --out DIR FILE...";
+const char* splitUsage = "split [--mode custom|time|count|unification] [--seconds N] [--count M] "
+                         "[--segment BEGIN-END]... [--format mp3|wav|wma|ogg|copy] [--verify] "
+                         "[--fade-in S] [--fade-out S] "
+                         "[--settings FILE] --out DIR FILE...";
 const char* joinUsage = "join [same options as split] --output NAME FILE...";
 } // namespace
 

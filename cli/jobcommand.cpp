@@ -86,6 +86,10 @@ std::string parseJobOptions(const Arguments& args, bool join, JobOptions& option
             options.files.push_back(arg);
             continue;
         }
+        if (arg == "--verify") {
+            options.outputOptions.verify = true;
+            continue;
+        }
         if (i + 1 >= args.size())
             return "option " + arg + " needs a value";
         const std::string& value = args[++i];
@@ -106,7 +110,10 @@ std::string parseJobOptions(const Arguments& args, bool join, JobOptions& option
             if (segment->end < segment->begin)
                 return value + ": " + engine::startAfterEndMessage;
             options.segments.push_back(*segment);
+        } else if (arg == "--format" && value == "copy") {
+            options.outputOptions.lossless = true;
         } else if (arg == "--format") {
+            options.outputOptions.lossless = false;
             std::optional<audio::OutputFormat> format = audio::outputFormatFromName(value);
             if (!format)
                 return unknownFormatMessage(value);
@@ -175,7 +182,8 @@ void CliView::pumpEvents()
         m_model->stopJob();
 }
 
-CliJob::CliJob(const JobOptions& options) : m_parts{*m_writer, *m_transform, nullptr, nullptr}
+CliJob::CliJob(const JobOptions& options)
+    : m_parts{*m_writer, *m_transform, nullptr, nullptr, {}, nullptr}
 {
     if (!options.settingsFile.empty() && !std::filesystem::is_regular_file(options.settingsFile))
         throw std::runtime_error("cannot read settings file " + options.settingsFile +
@@ -189,6 +197,14 @@ CliJob::CliJob(const JobOptions& options) : m_parts{*m_writer, *m_transform, nul
     m_view.setModel(m_model.get());
     m_parts.configureWriter = [this](audio::OutputFormat format) {
         m_configuration->configure(format);
+    };
+    m_parts.options = options.outputOptions;
+    m_parts.notePiece = [this](const std::string& path, const std::string& text, bool failure) {
+        m_view.clearProgressLine();
+        std::fprintf(stderr, "%s: %s%s\n", path.c_str(), failure ? "check failed: " : "",
+                     text.c_str());
+        if (failure)
+            ++m_failedChecks;
     };
     m_parts.carryTags = [this](const std::string& path, const tags::AudioFileinfo& record) {
         tags::WriteOutputTags(path, record);

@@ -33,6 +33,7 @@ struct JobOptions {
     int count = 6;
     std::vector<SegmentTimes> segments;
     audio::OutputFormat format = audio::OutputFormat::Mp3;
+    engine::OutputOptions outputOptions; // --format copy, --verify
     std::optional<int> fadeInSeconds;
     std::optional<int> fadeOutSeconds;
     std::string settingsFile; // empty: the program's own settings file
@@ -77,6 +78,8 @@ public:
     engine::JobParts& parts() { return m_parts; }
     bool empty() const { return m_model->sources().empty(); }
     bool stopped() const;
+    // Outputs that did not pass their check (--verify).
+    int failedChecks() const { return m_failedChecks; }
 
 private:
     void applySegments(const JobOptions& options);
@@ -90,6 +93,7 @@ private:
     std::unique_ptr<settings::EncoderConfiguration> m_configuration;
     std::unique_ptr<engine::JobModel> m_model;
     engine::JobParts m_parts;
+    int m_failedChecks = 0;
 };
 
 // Exit status after a job that Ctrl+C stopped.

@@ -1,5 +1,7 @@
 #include "lossless/mpeg_header.h"
 
+#include <array>
+
 namespace brisklet::lossless {
 
 namespace {

@@ -94,33 +94,81 @@ int64_t PcmSource::length() const
     return m_file->info.frames;
 }
 
-void PcmSource::writePiece(int64_t start, int64_t end, audio::OutputFile& out)
+namespace {
+
+SNDFILE* openOutput(audio::OutputFile& out, SF_INFO info)
 {
-    SF_INFO info = m_file->info;
+    static SF_VIRTUAL_IO io{outLength, outSeek, outRead, outWrite, outTell};
     info.frames = 0;
-    SF_VIRTUAL_IO io{outLength, outSeek, outRead, outWrite, outTell};
-    SNDFILE* piece = sf_open_virtual(&io, SFM_WRITE, &info, &out);
-    if (!piece) {
+    SNDFILE* file = sf_open_virtual(&io, SFM_WRITE, &info, &out);
+    if (!file) {
         out.throwIfFailed();
         throw audio::AudioError("cannot write " + out.targetPath() + ": " + sf_strerror(nullptr));
     }
-    if (sf_seek(m_file->handle, start, SEEK_SET) < 0) {
-        sf_close(piece);
+    if (isFloat(info.format & SF_FORMAT_SUBMASK))
+        sf_command(file, SFC_SET_NORM_DOUBLE, nullptr, SF_FALSE);
+    return file;
+}
+
+} // namespace
+
+void PcmSource::copyInto(SNDFILE* to, int64_t start, int64_t end)
+{
+    if (sf_seek(m_file->handle, start, SEEK_SET) < 0)
         throw audio::AudioError("cannot seek in " + m_path);
-    }
     const sf_count_t frames = std::max<int64_t>(0, end - start);
-    const int channels = info.channels;
-    if (isFloat(info.format & SF_FORMAT_SUBMASK)) {
+    const int channels = m_file->info.channels;
+    if (isFloat(m_file->info.format & SF_FORMAT_SUBMASK)) {
         // Floats are written as read: no normalisation either way.
         sf_command(m_file->handle, SFC_SET_NORM_DOUBLE, nullptr, SF_FALSE);
-        sf_command(piece, SFC_SET_NORM_DOUBLE, nullptr, SF_FALSE);
-        copyFrames<double>(m_file->handle, piece, channels, frames, sf_readf_double,
-                           sf_writef_double);
+        copyFrames<double>(m_file->handle, to, channels, frames, sf_readf_double, sf_writef_double);
     } else {
-        copyFrames<int>(m_file->handle, piece, channels, frames, sf_readf_int, sf_writef_int);
+        copyFrames<int>(m_file->handle, to, channels, frames, sf_readf_int, sf_writef_int);
+    }
+}
+
+void PcmSource::writePiece(int64_t start, int64_t end, audio::OutputFile& out)
+{
+    SNDFILE* piece = openOutput(out, m_file->info);
+    try {
+        copyInto(piece, start, end);
+    } catch (...) {
+        sf_close(piece);
+        throw;
     }
     sf_close(piece);
     out.throwIfFailed();
+}
+
+bool PcmSource::sameLayout(const PcmSource& other) const
+{
+    return m_file->info.format == other.m_file->info.format &&
+           m_file->info.samplerate == other.m_file->info.samplerate &&
+           m_file->info.channels == other.m_file->info.channels;
+}
+
+PcmJoin::PcmJoin(const std::string& path, const PcmSource& layout) : m_out(path)
+{
+    m_file = openOutput(m_out, layout.m_file->info);
+}
+
+PcmJoin::~PcmJoin()
+{
+    if (m_file)
+        sf_close(m_file);
+}
+
+void PcmJoin::append(PcmSource& source, int64_t start, int64_t end)
+{
+    source.copyInto(m_file, start, end);
+    m_out.throwIfFailed();
+}
+
+void PcmJoin::commit()
+{
+    sf_close(m_file);
+    m_file = nullptr;
+    m_out.commit();
 }
 
 } // namespace brisklet::lossless

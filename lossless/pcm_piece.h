@@ -9,6 +9,8 @@
 #include <cstdint>
 #include <string>
 
+struct sf_private_tag; // libsndfile's SNDFILE
+
 namespace brisklet::lossless {
 
 class PcmSource {
@@ -27,12 +29,36 @@ public:
     // Writes frames [start, end) into `out`, which must be empty.
     void writePiece(int64_t start, int64_t end, audio::OutputFile& out);
 
-private:
+    // Whether frames of `other` can follow this source's in one file: the
+    // same container, sample format, rate and channel count.
+    bool sameLayout(const PcmSource& other) const;
+
     struct File;
+
+private:
+    friend class PcmJoin;
+    void copyInto(sf_private_tag* to, int64_t start, int64_t end);
     std::string m_path;
     std::string m_refusal;
     std::string m_extension;
     File* m_file = nullptr;
+};
+
+// One output that sources of the same layout are copied into, one stretch
+// after another; renamed over `path` at commit().
+class PcmJoin {
+public:
+    PcmJoin(const std::string& path, const PcmSource& layout);
+    ~PcmJoin();
+    PcmJoin(const PcmJoin&) = delete;
+    PcmJoin& operator=(const PcmJoin&) = delete;
+
+    void append(PcmSource& source, int64_t start, int64_t end);
+    void commit();
+
+private:
+    audio::OutputFile m_out;
+    sf_private_tag* m_file = nullptr;
 };
 
 } // namespace brisklet::lossless

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace brisklet::lossless {
 
@@ -43,6 +44,18 @@ private:
     NearestFormat m_nearest = NearestFormat::Wav;
     std::unique_ptr<Sources> m_sources;
 };
+
+// Whether a join can copy its sources: all PCM WAV or all FLAC of one sample
+// format, rate and channel count, each as long as the reader says
+// (`readerLengths`, in the order of `paths`). Otherwise `refusal` says why and
+// `nearest` is the first source's nearest format.
+struct JoinCopyPlan {
+    std::string refusal;
+    NearestFormat nearest = NearestFormat::Wav;
+    std::string extension; // of the copy: ".wav" or ".flac"
+};
+JoinCopyPlan planJoinCopy(const std::vector<std::string>& paths,
+                          const std::vector<int64_t>& readerLengths);
 
 // Opens a written output again with the reader: its length must be `frames`;
 // with `source` given, its samples must also equal the source's from frame
