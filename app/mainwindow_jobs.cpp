@@ -5,6 +5,7 @@
 
 #include "app/mainwindow.h"
 #include "engine/splitjob.h"
+#include "settings/settingkeys.h"
 #include "tags/tagcarryover.h"
 
 #include <QUrl>
@@ -33,7 +34,13 @@ QStringList formatListItems()
     QStringList items;
     for (audio::OutputFormat format : audio::allOutputFormats)
         items.append(QString::fromStdString(audio::displayNameOf(format)));
+    items.append(QStringLiteral("Lossless"));
     return items;
+}
+
+bool losslessAtListIndex(int index)
+{
+    return index == static_cast<int>(audio::allOutputFormats.size());
 }
 
 audio::OutputFormat formatAtListIndex(int index)
@@ -50,9 +57,12 @@ WindowJobs::WindowJobs(QWidget& window, UserDialogs& dialogs, const settings::Pr
                        audio::IAudioFile2& writer, settings::CommandLineSource commandLine)
     : m_window(window), m_dialogs(dialogs), m_transform(audio::createAudioTransform()),
       m_configuration(profile, writer, m_lame, std::move(commandLine)),
-      m_parts{writer, *m_transform,
+      m_parts{writer,
+              *m_transform,
               [this](audio::OutputFormat format) { m_configuration.configure(format); },
-              &tags::WriteOutputTags}
+              &tags::WriteOutputTags,
+              {},
+              nullptr}
 {
 }
 
@@ -93,6 +103,8 @@ WindowJobs& Tfm_main::jobs()
 // command's error box.
 void Tfm_main::runSplitJob()
 {
+    jobs().parts().options.lossless = losslessAtListIndex(m_format->currentIndex());
+    jobs().parts().options.verify = settings::readFlag(m_profile, settings::keys::verifyOutputs);
     engine::runSplit(model(), jobs().parts(), formatAtListIndex(m_format->currentIndex()));
 }
 

@@ -29,6 +29,9 @@ QStringList formatListItems();
 
 // The output format at a position of the format list (MP3 for none).
 audio::OutputFormat formatAtListIndex(int index);
+// Whether the position is "Lossless", the last item: pieces keep their
+// source's format and coded data.
+bool losslessAtListIndex(int index);
 
 // The question asked before a join replaces a file the dialog did not name.
 QString replaceQuestion(const QString& path);

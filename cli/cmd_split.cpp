@@ -21,8 +21,9 @@ int runSplit(const Arguments& args)
             return fail("no source could be read");
         installStopOnInterrupt();
         engine::runSplit(job.model(), job.parts(), options.format);
+        const int checked = job.failedChecks() > 0 ? 1 : 0;
         return refusalSummary(job.refusedCount(), job.sourceCount(),
-                              job.stopped() ? kInterrupted : 0);
+                              job.stopped() ? kInterrupted : checked);
     } catch (const std::exception& e) {
         return fail(e.what());
     }

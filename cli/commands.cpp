@@ -8,16 +8,19 @@ namespace {
 
 const char* splitUsage =
     "split [--mode custom|time|count|unification] [--seconds N] [--count M] "
-    "[--segment BEGIN-END]... [--format mp3|wav|wma|ogg] [--fade-in S] [--fade-out S] "
+    "[--segment BEGIN-END]... [--format mp3|wav|wma|ogg|copy] [--verify] [--fade-in S] [--fade-out S] "
     "[--settings FILE] [--quiet] --out DIR FILE|FOLDER...";
 const char* joinUsage =
     "join [--mode custom|time|count|unification] [--segment BEGIN-END]... "
-    "[--format mp3|wav|wma|ogg] [--fade-in S] [--fade-out S] [--settings FILE] [--quiet] "
+    "[--format mp3|wav|wma|ogg|copy] [--verify] [--fade-in S] [--fade-out S] [--settings FILE] [--quiet] "
     "[--out DIR] --output NAME FILE|FOLDER...";
 
 const char* jobOptionsHelp =
     "  --format F        mp3, wav, wma or ogg (default mp3); encoder settings\n"
-    "                    come from the settings file\n"
+    "                    come from the settings file; copy keeps each source's\n"
+    "                    own format and coded data where it can (lossless)\n"
+    "  --verify          read every output back and check its length (and, for\n"
+    "                    copied pieces, its samples); a mismatch fails the job\n"
     "  --fade-in S       fade each piece in over S (seconds or hh:mm:ss)\n"
     "  --fade-out S      fade each piece out over S\n"
     "  --settings FILE   the settings file (default: the program's own)\n"

@@ -87,11 +87,12 @@ namespace {
 constexpr OptionSpec splitOptions[] = {
     {"--mode", true},   {"--seconds", true}, {"--count", true},    {"--segment", true},
     {"--format", true}, {"--fade-in", true}, {"--fade-out", true}, {"--settings", true},
-    {"--out", true},    {"--quiet", false}};
+    {"--out", true},    {"--quiet", false},  {"--verify", false}};
 constexpr OptionSpec joinOptions[] = {
     {"--mode", true},    {"--segment", true},  {"--format", true},
     {"--fade-in", true}, {"--fade-out", true}, {"--settings", true},
-    {"--out", true},     {"--output", true},   {"--quiet", false}};
+    {"--out", true},     {"--output", true},   {"--quiet", false},
+    {"--verify", false}};
 
 bool given(const ParsedArguments& parsed, const char* name)
 {
@@ -141,7 +142,10 @@ std::string parseJobOptions(const Arguments& args, bool join, JobOptions& option
             if (segment->end < segment->begin)
                 return value + ": " + engine::startAfterEndMessage;
             options.segments.push_back(*segment);
+        } else if (arg == "--format" && value == "copy") {
+            options.outputOptions.lossless = true;
         } else if (arg == "--format") {
+            options.outputOptions.lossless = false;
             std::optional<audio::OutputFormat> format = audio::outputFormatFromName(value);
             if (!format)
                 return unknownFormatMessage(value);
@@ -159,6 +163,8 @@ std::string parseJobOptions(const Arguments& args, bool join, JobOptions& option
             options.output = value;
         } else if (arg == "--quiet") {
             options.quiet = true;
+        } else if (arg == "--verify") {
+            options.outputOptions.verify = true;
         }
     }
     options.files = parsed.operands;
@@ -226,7 +232,8 @@ void CliView::showJobStopped(const std::string& line)
     std::fprintf(stderr, "brisklet-cli: %s\n", line.c_str());
 }
 
-CliJob::CliJob(const JobOptions& options) : m_parts{*m_writer, *m_transform, nullptr, nullptr}
+CliJob::CliJob(const JobOptions& options)
+    : m_parts{*m_writer, *m_transform, nullptr, nullptr, {}, nullptr}
 {
     m_profile = options.settingsFile.empty() ? std::make_unique<settings::ProfileFile>()
                                              : std::make_unique<settings::ProfileFile>(
@@ -237,6 +244,14 @@ CliJob::CliJob(const JobOptions& options) : m_parts{*m_writer, *m_transform, nul
     m_view.setModel(m_model.get());
     m_parts.configureWriter = [this](audio::OutputFormat format) {
         m_configuration->configure(format);
+    };
+    m_parts.options = options.outputOptions;
+    m_parts.notePiece = [this](const std::string& path, const std::string& text, bool failure) {
+        m_view.clearProgressLine();
+        std::fprintf(stderr, "%s: %s%s\n", path.c_str(), failure ? "check failed: " : "",
+                     text.c_str());
+        if (failure)
+            ++m_failedChecks;
     };
     m_parts.carryTags = [this](const std::string& path, const tags::AudioFileinfo& record) {
         tags::WriteOutputTags(path, record);

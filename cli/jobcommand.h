@@ -33,6 +33,7 @@ struct JobOptions {
     int count = 6;
     std::vector<SegmentTimes> segments;
     audio::OutputFormat format = audio::OutputFormat::Mp3;
+    engine::OutputOptions outputOptions; // --format copy, --verify
     std::optional<int> fadeInSeconds;
     std::optional<int> fadeOutSeconds;
     std::string settingsFile; // empty: the program's own settings file
@@ -85,6 +86,8 @@ public:
     // Sources given (a folder counts its files) and those refused.
     int sourceCount() const { return m_total; }
     int refusedCount() const { return m_refused; }
+    // Outputs that did not pass their check (--verify).
+    int failedChecks() const { return m_failedChecks; }
 
 private:
     void applySegments(const JobOptions& options);
@@ -100,6 +103,7 @@ private:
     engine::JobParts m_parts;
     int m_total = 0;
     int m_refused = 0;
+    int m_failedChecks = 0;
 };
 
 // Exit status after a job that Ctrl+C stopped.

@@ -17,6 +17,16 @@
 
 namespace brisklet::engine {
 
+// How a job writes its outputs besides their format.
+struct OutputOptions {
+    // Pieces keep their source's format and coded data where they can; the
+    // others are encoded in the nearest format written, and say so.
+    bool lossless = false;
+    // Each output is read again when written: its length, and for a copied
+    // piece its samples, must be the source's.
+    bool verify = false;
+};
+
 // The component objects and hooks a job writes through; all outlive the job.
 struct JobParts {
     audio::IAudioFile2& writer; // `AudioFile2write`
@@ -26,6 +36,11 @@ struct JobParts {
     std::function<void(audio::OutputFormat format)> configureWriter;
     // Carries a source's tag record into a finished split output.
     std::function<void(const std::string& outputPath, const tags::AudioFileinfo& record)> carryTags;
+    OutputOptions options{};
+    // Told of an output not written as asked: encoded instead of copied, or
+    // (`failure`) not passing its check. The row says so as well.
+    std::function<void(const std::string& outputPath, const std::string& text, bool failure)>
+        notePiece;
 };
 
 class JobRun : public JobControl {

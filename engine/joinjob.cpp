@@ -1,13 +1,18 @@
 #include "engine/joinjob.h"
 
+#include "audio/audioerror.h"
+#include "audio/units.h"
 #include "engine/leftovers.h"
 #include "engine/outputnaming.h"
 #include "engine/pieces.h"
 #include "engine/progress.h"
+#include "lossless/pcm_piece.h"
+#include "lossless/piece_copier.h"
 
 #include <filesystem>
 
 #include <algorithm>
+#include <memory>
 
 namespace brisklet::engine {
 
@@ -49,6 +54,23 @@ public:
         finish();
     }
 
+    // The lossless join of PCM sources of one layout: their samples copied
+    // into one file of their format. After Stop the output keeps what was
+    // copied so far.
+    void runCopy(const std::string& outputPath)
+    {
+        m_progress.total = expectedTotal();
+        lossless::PcmSource layout(entries().front().path);
+        lossless::PcmJoin output(outputPath, layout);
+        for (int i = 0; i < static_cast<int>(entries().size()); ++i) {
+            if (!keepGoing())
+                break;
+            copySource(i, output);
+        }
+        output.commit();
+        finish();
+    }
+
 private:
     const std::string& doneStatus() const
     {
@@ -56,6 +78,43 @@ private:
     }
 
     bool segmentMode() const { return !joinsWholeSources(m_mode); }
+
+    // Rows as joinSource() shows them; one stretch copied per row.
+    void copySource(int i, lossless::PcmJoin& output)
+    {
+        const listrecord& entry = entries()[i];
+        selectSource(i, segmentMode());
+        lossless::PcmSource source(entry.path);
+        if (!segmentMode()) {
+            model().clearSegmentRows();
+            model().appendSegmentRow(
+                segmentRow(0, entry.durationSeconds, segmentstatus::Converting));
+            copyStretch(output, source, 0, entry.totalFrames);
+            model().setSegmentStatus(0, segmentstatus::Finish);
+            return;
+        }
+        std::vector<Piece> pieces = piecesOfSource(i);
+        pieces.resize(std::min(pieces.size(), static_cast<size_t>(std::max(trimSegmentList(), 0))));
+        for (int j = 0; j < static_cast<int>(pieces.size()); ++j) {
+            if (!keepGoing())
+                break;
+            model().setSegmentStatus(j, segmentstatus::Converting);
+            const int64_t begin = std::max<int64_t>(0, recordedFrames(pieces[j].begin, entry));
+            copyStretch(output, source, begin, recordedFrames(pieces[j].end, entry));
+            model().setSegmentStatus(j, segmentstatus::Finish);
+        }
+    }
+
+    void copyStretch(lossless::PcmJoin& output, lossless::PcmSource& source, int64_t begin,
+                     int64_t end)
+    {
+        end = std::min(end, source.length());
+        if (end <= begin)
+            return;
+        output.append(source, begin, end);
+        m_progress.done = std::min(m_progress.total, m_progress.done + (end - begin));
+        showProgress(static_cast<int>(scaled(m_progress.done, 10000, m_progress.total)));
+    }
 
     std::vector<Piece> piecesOfSource(int i)
     {
@@ -153,6 +212,42 @@ std::optional<SaveChoice> joinSaveDialogStep(JobModel& model, JoinDialogs& dialo
     return choice;
 }
 
+namespace {
+
+// A lossless join copies PCM sources of one layout into a file of their own
+// format; any other is encoded in the first source's nearest format, and says so.
+lossless::JoinCopyPlan losslessJoinPlan(JobModel& model)
+{
+    std::vector<std::string> paths;
+    std::vector<int64_t> lengths;
+    for (const listrecord& entry : model.sources().entries()) {
+        paths.push_back(entry.path);
+        lengths.push_back(entry.totalFrames);
+    }
+    lossless::JoinCopyPlan plan = lossless::planJoinCopy(paths, lengths);
+    const MainState& state = model.state();
+    if (plan.refusal.empty() && (state.fadeIn || state.fadeOut))
+        plan.refusal = "a fade";
+    return plan;
+}
+
+audio::OutputFormat formatOf(lossless::NearestFormat format)
+{
+    switch (format) {
+    case lossless::NearestFormat::Mp3:
+        return audio::OutputFormat::Mp3;
+    case lossless::NearestFormat::Wma:
+        return audio::OutputFormat::Wma;
+    case lossless::NearestFormat::Ogg:
+        return audio::OutputFormat::Ogg;
+    case lossless::NearestFormat::Wav:
+        break;
+    }
+    return audio::OutputFormat::Wav;
+}
+
+} // namespace
+
 std::string runJoinJob(JobModel& model, JobParts& parts, const SaveChoice& choice)
 {
     // Given back, unless the join has written over it, when the job ends.
@@ -160,16 +255,55 @@ std::string runJoinJob(JobModel& model, JobParts& parts, const SaveChoice& choic
     const std::optional<Mode> mode = model.state().mode();
     if (!mode || model.sources().empty())
         return {};
-    const std::string outputPath = choice.outputPath();
+    std::string outputPath = choice.outputPath();
+    audio::OutputFormat format = choice.format;
+    bool copy = false;
+    std::string note;
+    if (parts.options.lossless) {
+        const lossless::JoinCopyPlan plan = losslessJoinPlan(model);
+        copy = plan.refusal.empty();
+        format = formatOf(plan.nearest);
+        outputPath = choice.fileName + (copy ? plan.extension : audio::extensionOf(format));
+        if (!copy)
+            note = "encoded as " + audio::displayNameOf(format) + ": " + plan.refusal;
+        // The dialog confirmed the name with the type it showed, not this one.
+        if (outputPath != choice.outputPath() && pathExists(outputPath))
+            throw audio::AudioError(outputPath + " exists already; it was not replaced");
+    }
     removeOldLeftovers(std::filesystem::path(outputPath).parent_path().string());
     JoinRun run(model, parts, *mode);
     try {
-        run.run(outputPath, choice.format);
+        if (copy)
+            run.runCopy(outputPath);
+        else
+            run.run(outputPath, format);
     } catch (...) {
         run.abandon();
         throw;
     }
-    return run.stopped() ? std::string() : outputPath;
+    if (run.stopped())
+        return {};
+    if (!note.empty() && parts.notePiece)
+        parts.notePiece(outputPath, note, false);
+    // A copied join has the sources' own frames; an encoded one may change
+    // their rate, and is checked by its encoders' own exact lengths.
+    if (parts.options.verify && copy) {
+        int64_t expected = 0;
+        for (const listrecord& entry : model.sources().entries()) {
+            if (joinsWholeSources(*mode)) {
+                expected += entry.totalFrames;
+                continue;
+            }
+            for (const Piece& piece :
+                 piecesOf(*mode, entry, model.sources().entries().front(), model.state()))
+                expected +=
+                    std::max<int64_t>(0, JobRun::recordedFrames(piece.end - piece.begin, entry));
+        }
+        const std::string problem = lossless::checkOutput(outputPath, expected);
+        if (!problem.empty() && parts.notePiece)
+            parts.notePiece(outputPath, problem, true);
+    }
+    return outputPath;
 }
 
 std::string runJoin(JobModel& model, JobParts& parts, JoinDialogs& dialogs,

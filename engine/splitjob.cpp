@@ -6,8 +6,10 @@
 #include "engine/outputnaming.h"
 #include "engine/pieces.h"
 #include "engine/progress.h"
+#include "lossless/piece_copier.h"
 
 #include <algorithm>
+#include <memory>
 #include <optional>
 
 namespace brisklet::engine {
@@ -20,6 +22,24 @@ std::string endedEarly(const std::string& path, int64_t written, int64_t length)
 {
     return "cannot read " + path + ": it ended " + std::to_string(length - written) +
            " frames before the end of a piece; has it changed since it was added?";
+}
+
+// A status that begins with it marks an output that did not pass its check.
+const std::string checkFailedStatus = "Check failed";
+
+audio::OutputFormat nearestFormat(lossless::NearestFormat format)
+{
+    switch (format) {
+    case lossless::NearestFormat::Mp3:
+        return audio::OutputFormat::Mp3;
+    case lossless::NearestFormat::Wma:
+        return audio::OutputFormat::Wma;
+    case lossless::NearestFormat::Ogg:
+        return audio::OutputFormat::Ogg;
+    case lossless::NearestFormat::Wav:
+        break;
+    }
+    return audio::OutputFormat::Wav;
 }
 
 class SplitRun : public JobRun {
@@ -59,6 +79,8 @@ private:
         reader().OpenRead(entry.path);
         // Blocks in the source's own format, whatever an earlier job asked for.
         reader().SetBlockFormat(reader().SampleRate(), reader().Channels());
+        if (parts().options.lossless)
+            m_copier = std::make_unique<lossless::PieceCopier>(entry.path, reader().TotalFrames());
         const std::vector<Piece>& pieces = m_pieces.at(i);
         for (int k = 0; k < static_cast<int>(pieces.size()); ++k) {
             if (!keepGoing())
@@ -76,21 +98,62 @@ private:
 
     void cutPiece(int i, int k, const Piece& piece)
     {
-        const listrecord& entry = entries()[i];
         const int64_t start = std::max<int64_t>(0, frameAt(piece.begin));
-        reader().Seek(start, audio::SeekMode::Exact);
         const int64_t length = std::max<int64_t>(0, frameAt(piece.end) - start);
+        if (!m_copier) {
+            encodePiece(i, k, start, length, m_format, {});
+            return;
+        }
+        const Fades fades = fadesFor(entries()[i]);
+        std::string reason =
+            fades.hasFadeIn() || fades.hasFadeOut() ? "a fade" : m_copier->refusal();
+        if (reason.empty()) {
+            model().setSegmentStatus(k, segmentstatus::Converting);
+            std::string path = outputPath(i, m_copier->extension(), false);
+            try {
+                reason = m_copier->writePiece(start, start + length, path);
+            } catch (const audio::AudioError&) {
+                path = outputPath(i, m_copier->extension(), true);
+                reason = m_copier->writePiece(start, start + length, path);
+            }
+            showProgress(10000);
+            if (reason.empty()) {
+                if (m_mode == Mode::ByCount)
+                    model().setSegmentStatus(k, segmentstatus::Finish);
+                finishPiece(i, k, path, start, length, true, {});
+                return;
+            }
+        }
+        encodePiece(i, k, start, length, nearestFormat(m_copier->nearestFormat()), reason);
+    }
+
+    // The caption's name, or (`fallback`) the source's own name, numbered so
+    // that it replaces nothing.
+    std::string outputPath(int i, const std::string& extension, bool fallback)
+    {
+        const listrecord& entry = entries()[i];
+        const std::string& folder = state().OutputDirectory;
+        return claimedOutputPath(
+            [&](const PathExists& exists) {
+                return fallback ? fallbackOutputPath(folder, entry.path, extension, exists)
+                                : pieceOutputPath(folder, entry.caption, extension, exists);
+            },
+            m_claim);
+    }
+
+    // Decodes and encodes the piece; `reason` tells why a lossless piece is
+    // encoded instead (empty for an encoding split).
+    void encodePiece(int i, int k, int64_t start, int64_t length, audio::OutputFormat format,
+                     const std::string& reason)
+    {
+        const listrecord& entry = entries()[i];
+        reader().Seek(start, audio::SeekMode::Exact);
         audio::IAudioFile2& writer = parts().writer;
 
         closeIfOpen(writer);
-        parts().configureWriter(m_format);
-        const std::string extension = audio::extensionOf(m_format);
-        const std::string& folder = state().OutputDirectory;
-        std::string path = claimedOutputPath(
-            [&](const PathExists& exists) {
-                return pieceOutputPath(folder, entry.caption, extension, exists);
-            },
-            m_claim);
+        parts().configureWriter(format);
+        const std::string extension = audio::extensionOf(format);
+        std::string path = outputPath(i, extension, false);
         const int rate = reader().SampleRate();
         const int channels = reader().Channels();
         writer.SetBlockFormat(rate, channels);
@@ -98,14 +161,8 @@ private:
         try {
             writer.OpenWrite(path);
         } catch (const audio::AudioError&) {
-            // The caption's name could not be created: try the source's own
-            // name, numbered so that it replaces nothing.
             closeIfOpen(writer);
-            path = claimedOutputPath(
-                [&](const PathExists& exists) {
-                    return fallbackOutputPath(folder, entry.path, extension, exists);
-                },
-                m_claim);
+            path = outputPath(i, extension, true);
             writer.OpenWrite(path);
         }
         model().setSegmentStatus(k, segmentstatus::Converting);
@@ -122,20 +179,46 @@ private:
         if (written < length)
             throw audio::AudioError(endedEarly(entry.path, written, length));
 
-        const tags::AudioFileinfo& record = model().sources().TagList().at(i);
         if (m_mode == Mode::ByCount)
             model().setSegmentStatus(k, segmentstatus::Finish);
         writer.Close();
+        std::string note;
+        if (!reason.empty())
+            note = "encoded as " + audio::displayNameOf(format) + ": " + reason;
+        finishPiece(i, k, path, start, length, false, note);
+    }
+
+    // Tags, the row's status, the note of a piece not copied, and the check.
+    void finishPiece(int i, int k, const std::string& path, int64_t start, int64_t length,
+                     bool copied, const std::string& note)
+    {
+        const tags::AudioFileinfo& record = model().sources().TagList().at(i);
         m_outputs.push_back(path);
         if (parts().carryTags)
             parts().carryTags(path, record);
-        if (m_mode != Mode::ByCount)
-            model().setSegmentStatus(k, segmentstatus::Finish);
+        std::string status = segmentstatus::Finish;
+        if (!note.empty()) {
+            status += " (" + note + ")";
+            if (parts().notePiece)
+                parts().notePiece(path, note, false);
+        }
+        if (parts().options.verify) {
+            const std::string problem = lossless::checkOutput(
+                path, length, copied ? entries()[i].path : std::string(), start);
+            if (!problem.empty()) {
+                status = checkFailedStatus + ": " + problem;
+                if (parts().notePiece)
+                    parts().notePiece(path, problem, true);
+            }
+        }
+        if (m_mode != Mode::ByCount || status != segmentstatus::Finish)
+            model().setSegmentStatus(k, status);
     }
 
     const audio::OutputFormat m_format;
     const Mode m_mode;
-    std::vector<std::vector<Piece>> m_pieces; // per source
+    std::unique_ptr<lossless::PieceCopier> m_copier; // the current source's, when lossless
+    std::vector<std::vector<Piece>> m_pieces;        // per source
     std::vector<std::string> m_outputs;
     NameReservation m_claim; // the name of the piece being written
 };

@@ -67,6 +67,9 @@ inline constexpr SettingKey fadeOut = booleanKey("Fade", "Out", false);
 inline constexpr SettingKey fadeInSeconds = integerKey("Fade", "Intime", 5);
 inline constexpr SettingKey fadeOutSeconds = integerKey("Fade", "Outtime", 5);
 inline constexpr SettingKey skin = booleanKey("BKL", "Skin", false);
+// Whether every output is read again and checked once written; read by the
+// jobs when they start, not one of the general settings the window mirrors.
+inline constexpr SettingKey verifyOutputs = booleanKey("BKL", "Verify", false);
 
 // The settings dialog's output-path field as typed; written on OK, never read.
 inline constexpr SettingKey mainPath = textKey("Main", "Path");

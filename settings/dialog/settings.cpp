@@ -151,6 +151,7 @@ void Tfm_set::loadGeneralPage()
     m_count->setText(QString::number(s.splitCount));
     m_fadeIn->setChecked(s.fadeIn);
     m_fadeOut->setChecked(s.fadeOut);
+    m_verify->setChecked(readFlag(m_profile, keys::verifyOutputs));
     // A hand-edited length outside 1-20 s shows as the nearest entry.
     m_fadeInTime->setCurrentIndex(std::clamp(s.fadeInSeconds - 1, 0, m_fadeInTime->count() - 1));
     m_fadeOutTime->setCurrentIndex(std::clamp(s.fadeOutSeconds - 1, 0, m_fadeOutTime->count() - 1));
@@ -275,6 +276,7 @@ void Tfm_set::OkClick()
         m_mirrors.fadeOut = m_fadeOut->isChecked();
         m_mirrors.fadeInSeconds = m_fadeInTime->currentIndex() + 1;
         m_mirrors.fadeOutSeconds = m_fadeOutTime->currentIndex() + 1;
+        writeKey(m_profile, keys::verifyOutputs, m_verify->isChecked() ? 1 : 0);
         for (const SettingKey* key : formatKeys)
             writeKey(m_profile, *key, bindingOf(*key).get());
     } catch (const SettingsWriteError& error) {

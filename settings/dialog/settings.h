@@ -186,6 +186,7 @@ private:
     DigitField* m_count = nullptr;
     QCheckBox* m_fadeIn = nullptr;
     QCheckBox* m_fadeOut = nullptr;
+    QCheckBox* m_verify = nullptr; // "ck_verify": check what was written
     QComboBox* m_fadeInTime = nullptr;
     QComboBox* m_fadeOutTime = nullptr;
     QLineEdit* m_dir = nullptr;

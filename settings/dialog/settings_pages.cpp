@@ -278,7 +278,11 @@ QWidget* Tfm_set::buildGeneralPage()
     path->addWidget(m_dirButton);
     QGroupBox* pathBox = groupBox("Output Path:", path);
 
-    return pageOf(column({modeBox, fadeBox, pathBox}));
+    m_verify = checkBox("Check what was written", "ck_verify");
+    m_verify->setToolTip(QStringLiteral("Read every output again: its length, and for a lossless "
+                                        "piece its samples, must be the source's"));
+
+    return pageOf(column({modeBox, fadeBox, pathBox, m_verify}));
 }
 
 QWidget* Tfm_set::buildMp3GeneralPage()

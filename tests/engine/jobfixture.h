@@ -42,7 +42,7 @@ struct JobFixture {
     std::unique_ptr<settings::ProfileFile> profile;
     std::unique_ptr<settings::EncoderConfiguration> config;
     engine::JobModel model{view, *reader};
-    engine::JobParts parts{*writer, *transform, nullptr, nullptr};
+    engine::JobParts parts{*writer, *transform, nullptr, nullptr, {}, nullptr};
     std::vector<std::string> tagged; // outputs the carry-over was called for
 
     explicit JobFixture(const std::string& settingsText = wav8kMono)

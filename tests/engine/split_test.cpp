@@ -358,7 +358,8 @@ TEST(SplitJob, ARefusedNameFallsBackToTheSourceNameNumberedAndNeverToTheSource)
     writeFileBytes(f.outFile("s_1.wav"), "keep me");
     ForwardingAudioFile writer(*f.writer);
     writer.refusedWrites.insert(f.outFile("Title from the tag_1.wav"));
-    engine::JobParts parts{writer, *f.transform, f.parts.configureWriter, f.parts.carryTags};
+    engine::JobParts parts{writer, *f.transform, f.parts.configureWriter, f.parts.carryTags,
+                           {},     nullptr};
 
     std::vector<std::string> outputs = engine::runSplit(f.model, parts, audio::OutputFormat::Wav);
 

@@ -74,8 +74,9 @@ TEST_F(SettingsDialogTest, TabGoesFromTheTreeThroughThePageInReadingOrder)
         }
         EXPECT_EQ(
             chain.join(u' '),
-            QStringLiteral("rb_custom rb_time edt_time rb_count edt_count rb_unification "
-                           "cb_fadein cb_fadeintime cb_fadeout cb_fadeouttime edt_dir bt_dir"));
+            QStringLiteral(
+                "rb_custom rb_time edt_time rb_count edt_count rb_unification "
+                "cb_fadein cb_fadeintime cb_fadeout cb_fadeouttime edt_dir bt_dir ck_verify"));
         dialog->btn_cancel()->click();
     });
 }
