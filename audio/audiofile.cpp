@@ -108,6 +108,20 @@ public:
         m_format.oggQuality = quality;
     }
 
+    void SetFlacFormat(int bits, int level) override
+    {
+        m_format.kind = EncoderFormat::Kind::Flac;
+        m_format.flacBits = bits;
+        m_format.flacLevel = level;
+    }
+
+    void SetOpusFormat(int bitrate, int complexity) override
+    {
+        m_format.kind = EncoderFormat::Kind::Opus;
+        m_format.opusBitrate = bitrate;
+        m_format.opusComplexity = complexity;
+    }
+
     void AttachMp3Encoder(const IAudioFile2LameEnc& encoder) override
     {
         m_format.kind = EncoderFormat::Kind::Mp3;
@@ -154,6 +168,8 @@ private:
             return {f.oggRate, f.oggChannels};
         case EncoderFormat::Kind::Mp3:
             return {f.lame.sampleRate > 0 ? f.lame.sampleRate : 44100, f.lame.channelCount};
+        case EncoderFormat::Kind::Opus:
+            return {48000, 2};
         default:
             return {44100, 2};
         }

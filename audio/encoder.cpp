@@ -25,6 +25,10 @@ std::unique_ptr<Encoder> openEncoder(const EncoderFormat& format, const std::str
                               format.oggMaximum, format.oggQuality);
     case EncoderFormat::Kind::Wma:
         return openWmaEncoder(path, format.wmaProfile);
+    case EncoderFormat::Kind::Flac:
+        return openFlacEncoder(path, inputRate, inputChannels, format.flacBits, format.flacLevel);
+    case EncoderFormat::Kind::Opus:
+        return openOpusEncoder(path, inputChannels, format.opusBitrate, format.opusComplexity);
     case EncoderFormat::Kind::None:
         break;
     }

@@ -6,7 +6,7 @@
 
 namespace brisklet::audio {
 
-enum class SourceKind { Unsupported, Mpeg, Vorbis, Sndfile, Raw, Vox, Asf };
+enum class SourceKind { Unsupported, Mpeg, Vorbis, Opus, Sndfile, Raw, Vox, Asf, Mp4 };
 
 // Throws AudioError when the file cannot be opened ("cannot open <path>: <reason>").
 SourceKind probeSource(const std::string& path);

@@ -27,6 +27,7 @@ AudioFileinfo seedTagRecord(const std::string& path)
         const ID3StructV2 tag = ReadID3v2(path);
         record.Title = trimControl(cleanTitle(tag.Title));
         record.Artist = tag.Artist;
+        record.Year = tag.Year;
         record.Album = tag.Album;
         record.Comment = tag.Comment;
         record.Genre = tag.Genre;
@@ -35,6 +36,7 @@ AudioFileinfo seedTagRecord(const std::string& path)
         ReadOggComments(path, tag);
         record.Title = trimControl(cleanTitle(tag.Title));
         record.Artist = tag.Artist;
+        record.Year = tag.Date;
         record.Album = tag.Album;
         record.Comment = tag.Comment;
         record.Genre = tag.Genre;
@@ -43,6 +45,7 @@ AudioFileinfo seedTagRecord(const std::string& path)
         ReadWmaTag(path, tag);
         record.Title = tag.Title;
         record.Artist = tag.Artist;
+        record.Year = tag.Year;
         record.Album = tag.Album;
         record.Comment = tag.Comment;
         record.Genre = tag.Genre;

@@ -11,7 +11,7 @@ namespace brisklet::tags {
 // The record an added file gets, by its lower-cased extension: ".mp3" from
 // the ID3v2 tag, ".ogg" from the Vorbis comments, ".wma" from the WMA
 // attributes (values as read), anything else empty. MP3 and OGG titles are
-// passed through cleanTitle and trimmed; Year is never seeded. Throws
+// passed through cleanTitle and trimmed. Throws
 // TagError for an ".ogg" file that is no readable Ogg Vorbis file (the caller
 // treats the file as unsupported).
 AudioFileinfo seedTagRecord(const std::string& path);

@@ -31,7 +31,7 @@ bool ReadWmaTag(const std::string& fileName, WMATagStruct& tag)
     return true;
 }
 
-bool WriteWmaTag(const std::string& fileName, const WMATagStruct& tag)
+bool WriteWmaTag(const std::string& fileName, const WMATagStruct& tag, const Picture* picture)
 {
     if (!WMAudioInfo(fileName).isOpen())
         return false;
@@ -54,6 +54,8 @@ bool WriteWmaTag(const std::string& fileName, const WMATagStruct& tag)
         info.setText("Description", cutUtf8(tag.Comment, WMATagStruct::CommentWidth));
         info.setText("WM/Genre", cutUtf8(tag.Genre, WMATagStruct::GenreWidth));
         info.setNumber("WM/TrackNumber", tag.Track);
+        if (picture)
+            info.setPicture(*picture);
         if (!info.save())
             throw TagError(prefix + "TagLib cannot save " + replacement.temporaryPath());
     }

@@ -79,12 +79,12 @@ struct TagsCli : ::testing::Test {
 
 TEST_F(TagsCli, TagsPrintsTheSeededRecord)
 {
-    // Titles of MP3 and Ogg files are cleaned and trimmed; Year is never seeded.
+    // Titles of MP3 and Ogg files are cleaned and trimmed.
     CommandResult r = run("tags " + shellQuote(taggedOgg()));
     EXPECT_EQ(r.exitCode, 0) << errors();
     EXPECT_EQ(r.output,
               "Title=" + NonAscii +
-                  "\nArtist=Artist\nAlbum=Album\nYear=\nGenre=Rock\nComment=two\\nlines\n");
+                  "\nArtist=Artist\nAlbum=Album\nYear=1999\nGenre=Rock\nComment=two\\nlines\n");
 
     r = run("tags " + shellQuote(taggedMp3()));
     EXPECT_EQ(r.exitCode, 0) << errors();

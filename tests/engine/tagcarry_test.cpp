@@ -61,18 +61,17 @@ TEST(TagCarry, OggSourcesSplitToMp3GiveTheFiveFieldsOfTheirOwnRecord)
                            "GENRE=Rock", "COMMENT=not carried", "TRACKNUMBER=3", "DATE=1999"}));
     f.addSource(oggSource(f.dir, "second.ogg",
                           {"TITLE=Other", "ARTIST=Second artist", "GENRE=Pop", "COMMENT=x"}));
-    // Year is never seeded; the editor gives it.
-    ASSERT_EQ(
-        f.model.sources().TagList().at(0),
-        (tags::AudioFileinfo{NonAscii, "First artist", "", "First album", "not carried", "Rock"}));
-    f.model.sources().TagList()[0].Year = "2024";
+    // The source's year is seeded and carried.
+    ASSERT_EQ(f.model.sources().TagList().at(0),
+              (tags::AudioFileinfo{NonAscii, "First artist", "1999", "First album", "not carried",
+                                   "Rock"}));
 
     const std::vector<std::string> outputs = f.split(0);
 
     ASSERT_EQ(outputs.size(), 2u);
     EXPECT_EQ(f.tagged, outputs);
     EXPECT_EQ(mutagenId3Fields(outputs[0]),
-              "2.3.0|" + NonAscii + "|First artist|First album|2024|Rock||");
+              "2.3.0|" + NonAscii + "|First artist|First album|1999|Rock||");
     EXPECT_EQ(mutagenId3Fields(outputs[1]), "2.3.0|Other|Second artist|||Pop||");
     EXPECT_TRUE(hasEmptyTrackAndComment(outputs[0]));
     EXPECT_TRUE(hasEmptyTrackAndComment(outputs[1]));

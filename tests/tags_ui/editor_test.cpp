@@ -463,11 +463,10 @@ TEST_F(TagEditorTest, AddingAFolderSeedsTheSameRecordsAsAddingTheFiles)
                             .Comment = "wma note",
                             .Genre = "Pop"}),
         tone("music/d.wav", 1.0)};
-    // Year is never seeded; MP3 and OGG titles are cleaned and trimmed, WMA
-    // values are taken as read.
-    const tags::TagList expected = {{"ab c", "Ann", "", "", "note", "Jazz"},
-                                    {"xy", "Bob", "", "", "", ""},
-                                    {" w:ma ", " Cid ", "", "", "wma note", "Pop"},
+    // MP3 and OGG titles are cleaned and trimmed, WMA values are taken as read.
+    const tags::TagList expected = {{"ab c", "Ann", "1999", "", "note", "Jazz"},
+                                    {"xy", "Bob", "2001", "", "", ""},
+                                    {" w:ma ", " Cid ", "2002", "", "wma note", "Pop"},
                                     {}};
     nextFolder = QString::fromStdString(dir.file("music"));
     menu(window->p_file(), "Add Folder");
