@@ -4,7 +4,8 @@
 // here at the length the edit list gives, since the last codec frame is
 // padded. Positions are sample-accurate: a seek starts decoding a few codec
 // frames before the position (their overlap settles the decoder) and drops
-// what comes before it, by the frames' time stamps.
+// what comes before it, by the frames' time stamps. The samples then equal a
+// full decode's but for their last bits (below 1e-3).
 #include "audio/audioerror.h"
 #include "audio/decoder_backends.h"
 

@@ -1,7 +1,9 @@
 // Ogg Opus through libopusfile: always 48 kHz; the length and positions leave
 // out the pre-skip and end at the last granule position, so a piece written
-// with its trimming decodes to exactly its length. Seeks are sample-accurate:
-// libopusfile decodes a little before the position and drops it.
+// with its trimming decodes to exactly its length. Seeks give what a full
+// decode gives there: decoding starts a second before the position, which
+// leaves the decoder's state as a decode from the start does (libopusfile's
+// own 80 ms pre-roll leaves the level off by up to a tenth).
 #include "audio/audioerror.h"
 #include "audio/decoder_backends.h"
 
@@ -16,6 +18,7 @@ namespace {
 
 constexpr int kOpusRate = 48000;
 constexpr int kReadChunk = 5760; // 120 ms, the longest Opus packet
+constexpr int64_t kSeekPreroll = kOpusRate; // one second
 
 class OpusDecoder : public Decoder {
 public:
@@ -50,9 +53,13 @@ public:
     void seek(int64_t frame) override
     {
         frame = std::clamp<int64_t>(frame, 0, m_totalFrames);
-        if (op_pcm_seek(m_file, frame) != 0)
+        // Decoding from well before the position settles the decoder's state
+        // the way a decode from the start leaves it.
+        const int64_t from = std::max<int64_t>(0, frame - kSeekPreroll);
+        if (op_pcm_seek(m_file, from) != 0)
             throw AudioError("cannot seek in " + m_path);
         m_ended = false;
+        skipFrames(*this, frame - from);
     }
 
     int64_t read(float* out, int64_t frames) override

@@ -1,5 +1,6 @@
 // brisklet-cli tags FILE: the tag record that adding FILE would seed, one
-// Field=value line per field (Title, Artist, Album, Year, Genre, Comment).
+// Field=value line per field (Title, Artist, Album, Year, Genre, Comment,
+// Track, then Picture: its MIME type and byte count, or empty).
 // Backslashes and line breaks in a value are written as \\, \n and \r, so that
 // every field stays on its own line.
 #include "cli/commands.h"
@@ -52,14 +53,21 @@ int runTags(const Arguments& args)
     if (!std::ifstream(path, std::ios::binary))
         return fail("cannot open " + path + ": " + std::strerror(errno));
     try {
-        const tags::AudioFileinfo record =
-            engine::readSourceTags(path, engine::AddOrigin::Dialog).record;
+        const engine::SourceTags read = engine::readSourceTags(path, engine::AddOrigin::Dialog);
+        const tags::AudioFileinfo& record = read.record;
         printField("Title", record.Title);
         printField("Artist", record.Artist);
         printField("Album", record.Album);
         printField("Year", record.Year);
         printField("Genre", record.Genre);
         printField("Comment", record.Comment);
+        printField("Track", record.Track);
+        printField("Picture", record.Cover.empty()
+                                  ? std::string()
+                                  : record.Cover.mimeType + " " +
+                                        std::to_string(record.Cover.data.size()) + " bytes");
+        if (!read.pictureRefused.empty())
+            std::fprintf(stderr, "brisklet-cli: %s\n", read.pictureRefused.c_str());
     } catch (const std::exception& e) {
         return fail(e.what());
     }

@@ -7,7 +7,7 @@ namespace brisklet::cli {
 namespace {
 const char* splitUsage =
     "split [--mode custom|time|count|unification] [--seconds N] [--count M] "
-    "[--segment BEGIN-END]... [--format mp3|wav|wma|ogg] [--fade-in S] [--fade-out S] "
+    "[--segment BEGIN-END]... [--format mp3|wav|wma|ogg|flac|opus] [--fade-in S] [--fade-out S] "
     "[--settings FILE] --out DIR FILE...";
 const char* joinUsage = "join [same options as split] --output NAME FILE...";
 } // namespace
@@ -16,7 +16,8 @@ const std::vector<Command>& commands()
 {
     static const std::vector<Command> table = {
         {"info", "info FILE...", runInfo},
-        {"convert", "convert [--format mp3|wav|wma|ogg] [--settings FILE] [--overwrite] IN OUT",
+        {"convert",
+         "convert [--format mp3|wav|wma|ogg|flac|opus] [--settings FILE] [--overwrite] IN OUT",
          runConvert},
         {"split", splitUsage, runSplit},
         {"join", joinUsage, runJoin},

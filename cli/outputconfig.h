@@ -3,21 +3,18 @@
 
 #include "audio/audiofile.h"
 #include "audio/lameencoder.h"
+#include "audio/outputformat.h"
 
 #include <optional>
 #include <string>
 
 namespace brisklet::cli {
 
-enum class OutputKind { Mp3, Wav, Wma, Ogg };
-
-// "mp3", "wav", "wma", "ogg" (any case).
-std::optional<OutputKind> outputKindFromName(const std::string& name);
-// By the path's extension.
-std::optional<OutputKind> outputKindFromPath(const std::string& path);
+// The usage error for a --format value that names no output format.
+std::string unknownFormatMessage(const std::string& value);
 
 struct OutputSetup {
-    OutputKind kind = OutputKind::Wav;
+    audio::OutputFormat kind = audio::OutputFormat::Wav;
     std::string settingsFile; // --settings; empty: the defaults below
     int inputRate = 44100;
     int inputChannels = 2;
@@ -26,7 +23,8 @@ struct OutputSetup {
 // Sets the writer's output format: from the encoder settings of
 // setup.settingsFile when one is given (throws when it is not a file), else
 // every format uses its defaults: MP3 128 kbps CBR, WAV 16-bit
-// at the input's rate and channels, WMA profile 10, Ogg 128 kbps.
+// at the input's rate and channels, WMA profile 10, Ogg 128 kbps, FLAC 16-bit
+// level 5, Opus 128 kbps complexity 10.
 // `mp3Settings` must outlive the writer's output (it is attached for MP3).
 void configureOutput(audio::IAudioFile2& writer, audio::LameEncoderSettings& mp3Settings,
                      const OutputSetup& setup);

@@ -3,6 +3,7 @@
 #include "settings/profilefile.h"
 #include "settings/settingkeys.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace brisklet::settings {
@@ -43,22 +44,29 @@ EncoderConfiguration::EncoderConfiguration(const ProfileFile& file, audio::IAudi
 {
 }
 
-void EncoderConfiguration::configure(int outputFormat)
+void EncoderConfiguration::configure(audio::OutputFormat outputFormat)
 {
     switch (outputFormat) {
-    case static_cast<int>(OutputFormat::Mp3):
+    case audio::OutputFormat::Mp3:
         configureMp3();
         break;
-    case static_cast<int>(OutputFormat::Wav):
+    case audio::OutputFormat::Wav:
         configureWav();
         break;
-    case static_cast<int>(OutputFormat::Wma):
+    case audio::OutputFormat::Wma:
         m_writer.SetWmaProfile(readKey(m_file, keys::wmaProfile, Reader::Encoder) + 1);
         break;
-    case static_cast<int>(OutputFormat::Ogg):
+    case audio::OutputFormat::Ogg:
         configureOgg();
         break;
-    default:
+    case audio::OutputFormat::Flac:
+        m_writer.SetFlacFormat(readListValue(m_file, keys::flacBits, Reader::Encoder),
+                               std::clamp(readKey(m_file, keys::flacLevel, Reader::Encoder), 0, 8));
+        break;
+    case audio::OutputFormat::Opus:
+        m_writer.SetOpusFormat(
+            std::clamp(readKey(m_file, keys::opusBitrate, Reader::Encoder), 6, 510),
+            std::clamp(readKey(m_file, keys::opusComplexity, Reader::Encoder), 0, 10));
         break;
     }
 }
@@ -180,7 +188,7 @@ void EncoderConfiguration::configureOgg()
     }
 }
 
-void configureWriterFromFile(const std::string& settingsPath, int outputFormat,
+void configureWriterFromFile(const std::string& settingsPath, audio::OutputFormat outputFormat,
                              audio::IAudioFile2& writer, audio::IAudioFile2LameEnc& encoder,
                              const std::string& commandLine)
 {

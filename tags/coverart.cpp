@@ -481,10 +481,28 @@ std::string renderApicFrame(const Picture& picture)
     return frame + body;
 }
 
-bool holdsPicture(const std::string& extension)
+Picture ReadPictureFile(const std::string& fileName)
 {
-    return extension == ".mp3" || extension == ".ogg" || extension == ".opus" ||
-           extension == ".flac" || extension == ".wma";
+    Reader in(fileName);
+    if (!in.ok())
+        throw TagError("Cannot open " + fileName);
+    const uint64_t size = in.size();
+    if (size > kMaxPictureBytes)
+        throw TagError("The picture " + fileName + " is larger than 16 MiB");
+    const std::optional<std::string> bytes = in.read(size);
+    if (!bytes)
+        throw TagError("Cannot read " + fileName);
+    Picture picture;
+    if (bytes->compare(0, 4, "\x89PNG") == 0)
+        picture.mimeType = "image/png";
+    else if (bytes->compare(0, 2, "\xFF\xD8") == 0)
+        picture.mimeType = "image/jpeg";
+    else if (bytes->compare(0, 4, "GIF8") == 0)
+        picture.mimeType = "image/gif";
+    else
+        throw TagError(fileName + " is no JPEG, PNG or GIF image");
+    picture.data = *bytes;
+    return picture;
 }
 
 Picture ReadCoverPicture(const std::string& fileName)

@@ -17,8 +17,10 @@ namespace brisklet::tags {
 // the file.
 Picture ReadCoverPicture(const std::string& fileName);
 
-// Whether outputs with this lower-cased extension (".mp3") hold a picture.
-bool holdsPicture(const std::string& extension);
+// An image file as a front cover: JPEG, PNG or GIF by its content, checked
+// to be no larger than kMaxPictureBytes before it is read. Throws TagError
+// naming the file and the reason.
+Picture ReadPictureFile(const std::string& fileName);
 
 // The parts of the picture formats, for the readers and writers.
 // A FLAC picture block's body (also the content of METADATA_BLOCK_PICTURE);

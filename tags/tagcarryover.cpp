@@ -1,88 +1,156 @@
 #include "tags/tagcarryover.h"
 
+#include "tags/coverart.h"
 #include "tags/id3.h"
 #include "tags/ogg.h"
-#include "tags/tagtext.h"
 #include "tags/wmatag.h"
+#include "tags/xiphtags.h"
 
-#include <filesystem>
+#include <algorithm>
+#include <array>
 
 namespace brisklet::tags {
 
-std::string lowerExtension(const std::string& path)
-{
-    std::string extension = std::filesystem::path(path).extension().string();
-    for (char& c : extension) {
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    }
-    return extension;
-}
-
 AudioFileinfo seedTagRecord(const std::string& path)
 {
-    const std::string extension = lowerExtension(path);
-    AudioFileinfo record;
-    if (extension == ".mp3") {
-        const ID3StructV2 tag = ReadID3v2(path);
-        record.Title = trimControl(cleanTitle(tag.Title));
-        record.Artist = tag.Artist;
-        record.Year = tag.Year;
-        record.Album = tag.Album;
-        record.Comment = tag.Comment;
-        record.Genre = tag.Genre;
-    } else if (extension == ".ogg") {
-        OGGTag tag;
-        ReadOggComments(path, tag);
-        record.Title = trimControl(cleanTitle(tag.Title));
-        record.Artist = tag.Artist;
-        record.Year = tag.Date;
-        record.Album = tag.Album;
-        record.Comment = tag.Comment;
-        record.Genre = tag.Genre;
-    } else if (extension == ".wma") {
-        WMATagStruct tag;
-        ReadWmaTag(path, tag);
-        record.Title = tag.Title;
-        record.Artist = tag.Artist;
-        record.Year = tag.Year;
-        record.Album = tag.Album;
-        record.Comment = tag.Comment;
-        record.Genre = tag.Genre;
-    }
-    return record;
+    return readSourceTags(path, Id3v1Title::Ignored).record;
 }
 
 namespace {
 
-// The fields every output format carries; the year goes by each format's own name.
-template <class Tag> Tag carriedFields(const AudioFileinfo& record)
+// The comment is never carried: it describes the source, not a piece of it.
+constexpr std::array taggedFormatFields{TagField::Title, TagField::Artist, TagField::Album,
+                                        TagField::Year,  TagField::Track,  TagField::Genre,
+                                        TagField::Cover};
+
+// The year goes by each format's own name.
+auto& yearOf(const AudioFileinfo& record)
+{
+    return record.Year;
+}
+auto& yearOf(ID3StructV2& tag)
+{
+    return tag.Year;
+}
+auto& yearOf(OGGTag& tag)
+{
+    return tag.Date;
+}
+auto& yearOf(WMATagStruct& tag)
+{
+    return tag.Year;
+}
+
+// Where a field lives in the record or in a format's own tag.
+template <class Tag> auto& fieldOf(Tag& tag, TagField field)
+{
+    switch (field) {
+    case TagField::Title:
+        return tag.Title;
+    case TagField::Artist:
+        return tag.Artist;
+    case TagField::Album:
+        return tag.Album;
+    case TagField::Year:
+        return yearOf(tag);
+    case TagField::Comment:
+        return tag.Comment;
+    case TagField::Genre:
+    case TagField::Track: // by trackInto
+    case TagField::Cover: // by coverFor
+        break;
+    }
+    return tag.Genre;
+}
+
+// The track number goes by each format's own name and type.
+void trackInto(ID3StructV2& tag, const std::string& track)
+{
+    tag.Track = track;
+}
+void trackInto(OGGTag& tag, const std::string& track)
+{
+    tag.TrackNumber = track;
+}
+void trackInto(WMATagStruct& tag, const std::string& track)
+{
+    // "3/12" and "03" hold the number 3; what is no number gives none.
+    unsigned long number = 0;
+    for (char c : track) {
+        if (c < '0' || c > '9' || number > 0xFFFF)
+            break;
+        number = number * 10 + static_cast<unsigned long>(c - '0');
+    }
+    tag.Track = static_cast<uint16_t>(number <= 0xFFFF ? number : 0);
+}
+
+template <class Tag> Tag carried(const AudioFileinfo& record, audio::OutputFormat format)
 {
     Tag tag;
-    tag.Title = record.Title;
-    tag.Artist = record.Artist;
-    tag.Album = record.Album;
-    tag.Genre = record.Genre;
+    for (TagField field : carriedFields(format)) {
+        if (field == TagField::Track)
+            trackInto(tag, record.Track);
+        else if (field != TagField::Cover)
+            fieldOf(tag, field) = fieldOf(record, field);
+    }
     return tag;
+}
+
+// The picture an output of `format` gets: none when the format holds none.
+Picture coverFor(const AudioFileinfo& record, audio::OutputFormat format)
+{
+    const std::span<const TagField> fields = carriedFields(format);
+    const bool holds = std::find(fields.begin(), fields.end(), TagField::Cover) != fields.end();
+    return holds ? record.Cover : Picture{};
 }
 
 } // namespace
 
+std::span<const TagField> carriedFields(audio::OutputFormat format)
+{
+    switch (format) {
+    case audio::OutputFormat::Mp3:
+    case audio::OutputFormat::Ogg:
+    case audio::OutputFormat::Wma:
+    case audio::OutputFormat::Flac:
+    case audio::OutputFormat::Opus:
+        return taggedFormatFields;
+    case audio::OutputFormat::Wav:
+        break;
+    }
+    return {};
+}
+
 void WriteOutputTags(const std::string& outputPath, const AudioFileinfo& record)
 {
-    const std::string extension = lowerExtension(outputPath);
-    if (extension == ".mp3") {
-        auto tag = carriedFields<ID3StructV2>(record);
-        tag.Year = record.Year;
-        WriteID3v2(outputPath, tag);
-    } else if (extension == ".ogg") {
-        auto tag = carriedFields<OGGTag>(record);
-        tag.Date = record.Year;
-        WriteOggComments(outputPath, tag);
-    } else if (extension == ".wma") {
-        auto tag = carriedFields<WMATagStruct>(record);
-        tag.Year = record.Year;
-        WriteWmaTag(outputPath, tag);
+    const std::optional<audio::OutputFormat> format = audio::outputFormatFromPath(outputPath);
+    if (!format)
+        return;
+    const Picture cover = coverFor(record, *format);
+    switch (*format) {
+    case audio::OutputFormat::Mp3:
+        WriteID3v2(outputPath, carried<ID3StructV2>(record, *format),
+                   cover.empty() ? std::string() : renderApicFrame(cover));
+        break;
+    case audio::OutputFormat::Ogg: {
+        std::vector<std::string> pictureComments;
+        if (!cover.empty())
+            pictureComments.push_back(oggPictureComment(cover));
+        WriteOggComments(outputPath, carried<OGGTag>(record, *format), pictureComments);
+        break;
+    }
+    case audio::OutputFormat::Wma:
+        WriteWmaTag(outputPath, carried<WMATagStruct>(record, *format),
+                    cover.empty() ? nullptr : &cover);
+        break;
+    case audio::OutputFormat::Flac:
+        WriteFlacTag(outputPath, carried<OGGTag>(record, *format), cover);
+        break;
+    case audio::OutputFormat::Opus:
+        WriteOpusTag(outputPath, carried<OGGTag>(record, *format), cover);
+        break;
+    case audio::OutputFormat::Wav:
+        break;
     }
 }
 

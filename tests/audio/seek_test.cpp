@@ -104,7 +104,14 @@ TEST_P(SeekTest, ReadsAfterASeekEqualAFullDecode)
         ASSERT_EQ(block.frameCount(), expected);
         std::vector<float> want(whole.begin() + frame * channels,
                                 whole.begin() + (frame + expected) * channels);
-        EXPECT_EQ(block.samples(), want);
+        if (GetParam() == Source::M4a) {
+            // FFmpeg's AAC decoder, started a few codec frames before the
+            // position, gives the same samples but for their last bits; a
+            // frame off would differ by 0.06 in the 880 Hz channel.
+            EXPECT_LT(maxDifference(block.samples().data(), want.data(), want.size()), 2e-3f);
+        } else {
+            EXPECT_EQ(block.samples(), want);
+        }
     }
 }
 

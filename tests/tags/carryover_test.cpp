@@ -49,7 +49,7 @@ TEST(TagCarryOver, SeedingByFormat)
     EXPECT_THROW(seedTagRecord(dir.file("bad.ogg")), TagError);
 }
 
-TEST(TagCarryOver, OutputsGetTheFiveFieldsButNeverCommentOrTrack)
+TEST(TagCarryOver, OutputsGetTheirFieldsButNeverTheComment)
 {
     TempDir dir;
     const AudioFileinfo record{"Title é", "Artist", "2001", "Album", "never carried", "Genre"};

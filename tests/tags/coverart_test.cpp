@@ -4,12 +4,17 @@
 #include "tags/coverart.h"
 #include "tags/id3.h"
 #include "tags/ogg.h"
+#include "tags/tagcarryover.h"
 #include "tags/tagerror.h"
 #include "tags/wmatag.h"
 #include "tags/xiphtags.h"
 #include "tagtestfiles.h"
 
 #include <gtest/gtest.h>
+
+// Tags are written with designated initializers; the fields left out are
+// meant to be empty.
+#pragma GCC diagnostic ignored "-Wmissing-field-initializers"
 
 using namespace brisklet::tags;
 using namespace brisklet::test;
@@ -155,4 +160,29 @@ TEST(CoverArt, APictureStatedLargerThanTheLimitIsRefusedUnread)
         EXPECT_EQ(std::string(e.what()),
                   "The cover picture of " + dir.file("big.mp3") + " is larger than 16 MiB");
     }
+}
+
+TEST(CoverArt, TheCarryOverPutsYearTrackAndCoverIntoEveryFormatThatHoldsThem)
+{
+    TempDir dir;
+    AudioFileinfo record{.Title = "t", .Year = "2001", .Track = "7/12"};
+    record.Cover = testPicture();
+    for (const char* name : {"a.mp3", "b.ogg", "c.wma", "d.flac", "e.opus"}) {
+        SCOPED_TRACE(name);
+        const std::string path = makeEncodedTone(dir, name, 0.2);
+        WriteOutputTags(path, record);
+        const std::string mime = std::string(name).ends_with(".wma") ? "?" : "image/png";
+        EXPECT_EQ(mutagenFrontCover(path), "1 " + mime + " True");
+        // Year and track as mutagen reads them (WMA keeps the track's number).
+        EXPECT_EQ(runMutagen(path,
+                             "import mutagen\n"
+                             "f = mutagen.File(p, easy=True)\n"
+                             "g = lambda *k: [str(f[x][0]) for x in k if x in f]\n"
+                             "print(g('date', 'WM/Year'), g('tracknumber', 'WM/TrackNumber'))"),
+                  std::string(name).ends_with(".wma") ? "['2001'] ['7']" : "['2001'] ['7/12']");
+    }
+    writeToneWav(dir.file("f.wav"), 100, 8000, 1);
+    const std::string before = readFileBytes(dir.file("f.wav"));
+    WriteOutputTags(dir.file("f.wav"), record);
+    EXPECT_EQ(readFileBytes(dir.file("f.wav")), before);
 }
