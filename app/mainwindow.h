@@ -37,10 +37,10 @@ class WindowJobs;
 // The program's title; also what keeps a second instance from starting.
 inline const QString applicationTitle = QStringLiteral("Brisklet V1.01");
 inline const QString homePageUrl = QStringLiteral("https://brisklet.github.io/");
-inline const QString sourceFileFilter =
-    QStringLiteral("All Supported Files (*.mp3 *.wav *.wma *.ogg *.mp2 *.flac *.opus *.m4a);;"
-                   "MP3 Files (*.mp3 *.mp2);;WMA Files (*.wma);;OGG Files (*.ogg);;WAV File (*.wav);;"
-                   "FLAC Files (*.flac);;Opus Files (*.opus);;M4A Files (*.m4a)");
+inline const QString sourceFileFilter = QStringLiteral(
+    "All Supported Files (*.mp3 *.wav *.wma *.ogg *.mp2 *.flac *.opus *.m4a);;"
+    "MP3 Files (*.mp3 *.mp2);;WMA Files (*.wma);;OGG Files (*.ogg);;WAV File (*.wav);;"
+    "FLAC Files (*.flac);;Opus Files (*.opus);;M4A Files (*.m4a)");
 
 struct MainWindowSetup {
     // The settings file: the bare name lives in the user's configuration folder.

@@ -17,7 +17,7 @@ namespace brisklet::audio {
 namespace {
 
 constexpr int kOpusRate = 48000;
-constexpr int kReadChunk = 5760; // 120 ms, the longest Opus packet
+constexpr int kReadChunk = 5760;            // 120 ms, the longest Opus packet
 constexpr int64_t kSeekPreroll = kOpusRate; // one second
 
 class OpusDecoder : public Decoder {
