@@ -11,7 +11,6 @@
 #include "skin/skin.h"
 
 #include <QComboBox>
-#include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QTimer>
@@ -39,15 +38,14 @@ class WindowJobs;
 inline const QString applicationTitle = QStringLiteral("Brisklet V1.01");
 inline const QString homePageUrl = QStringLiteral("https://brisklet.github.io/");
 inline const QString sourceFileFilter = QStringLiteral(
-    "All Supported Files (*.mp3 *.wav *.wma *.ogg *.mp2 *.flac);;"
+    "All Supported Files (*.mp3 *.wav *.wma *.ogg *.mp2 *.flac *.opus *.m4a);;"
     "MP3 Files (*.mp3 *.mp2);;WMA Files (*.wma);;OGG Files (*.ogg);;WAV File (*.wav);;"
-    "FLAC Files (*.flac)");
+    "FLAC Files (*.flac);;Opus Files (*.opus);;M4A Files (*.m4a)");
 
 struct MainWindowSetup {
     // The settings file: the bare name lives in the user's configuration folder.
     std::string settingsPath = settings::ProfileFile::programFileName;
-    // Where the skin file and the manual are; empty: resourceFolder() of the
-    // program's folder.
+    // Where the skin file and the manual are; empty: the program's folder.
     QString programFolder;
     // Answers the dialogs; null: the real ones. Not owned.
     UserDialogs* dialogs = nullptr;
@@ -71,8 +69,6 @@ public:
     QTreeWidget* lv_time() const { return m_lvTime; }
     QPlainTextEdit* sm() const { return m_hint; }
     QComboBox* cb_format() const { return m_format; }
-    // The mode, the piece length or count and the fades, as Settings left them.
-    QLabel* lb_job() const { return m_jobSummary; }
     QMenu* p_file() const { return m_pFile; }
     QMenu* p_action() const { return m_pAction; }
     QMenu* p_help() const { return m_pHelp; }
@@ -88,11 +84,6 @@ public:
     // False when the skin could not be set up (its message was shown).
     bool skinReady() const { return m_skinReady; }
     QString programFolder() const { return m_programFolder; }
-
-    // Adds files as the Add dialog does (with its refusals) and the audio
-    // files of folders as Add Folder does: files dropped on the window or
-    // given on the command line. During a job or a modal window they wait.
-    void addPaths(const QStringList& paths);
 
     // A click on a skin object: the command of that exact name.
     void Skin1Click(const QString& name);
@@ -122,7 +113,6 @@ public:
     void setPercentText(const std::string& text) override;
     void setProgressWidth(int pixels) override;
     void showHint(bool shown) override;
-    void showJobStopped(const std::string& line) override;
     void pumpEvents() override;
 
 protected:
@@ -136,7 +126,6 @@ private:
     void FormShow();
     void setUpSkin();
     void createLists();
-    void showJobSettings();
     void createMenus();
     // Keys for the skin's commands and the menu items (mainwindow_keys.cpp).
     void createShortcuts();
@@ -196,7 +185,6 @@ private:
     QTreeWidget* m_lvTime;
     QPlainTextEdit* m_hint;
     QComboBox* m_format;
-    QLabel* m_jobSummary;
     QMenu* m_pFile;
     QMenu* m_pAction;
     QMenu* m_pHelp;
@@ -219,9 +207,6 @@ private:
     bool m_skinReady = false;
     bool m_closing = false;
     bool m_updatingLists = false; // selections made by the program, not the user
-    QStringList m_pendingPaths;   // addPaths() waiting for a job or a dialog to end
-    QTimer m_pendingPathsTimer;
-    bool m_addingPaths = false;
 
     // --- preview playback (mainwindow_preview.cpp) ---
     // The player, made on first use with its events and the timer that delivers them.

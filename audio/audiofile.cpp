@@ -114,6 +114,20 @@ public:
         m_format.oggQuality = quality;
     }
 
+    void SetFlacFormat(int bits, int level) override
+    {
+        m_format.kind = OutputFormat::Flac;
+        m_format.flacBits = bits;
+        m_format.flacLevel = level;
+    }
+
+    void SetOpusFormat(int bitrate, int complexity) override
+    {
+        m_format.kind = OutputFormat::Opus;
+        m_format.opusBitrate = bitrate;
+        m_format.opusComplexity = complexity;
+    }
+
     void AttachMp3Encoder(const IAudioFile2LameEnc& encoder) override
     {
         m_format.kind = OutputFormat::Mp3;
@@ -160,7 +174,10 @@ private:
             return {f.oggRate, f.oggChannels};
         case OutputFormat::Mp3:
             return {f.lame.sampleRate > 0 ? f.lame.sampleRate : 44100, f.lame.channelCount};
+        case OutputFormat::Opus:
+            return {48000, 2};
         case OutputFormat::Wma:
+        case OutputFormat::Flac:
             break;
         }
         return {44100, 2};

@@ -18,11 +18,12 @@ class IAudioFile2 {
 public:
     virtual ~IAudioFile2() = default;
 
-    // Opens a source (MP3, MP2, OGG, WAV, RAW, VOX, WMA, FLAC) for reading.
+    // Opens a source (MP3, MP2, OGG, Opus, WAV, RAW, VOX, WMA, FLAC,
+    // M4A) for reading.
     virtual void OpenRead(const std::string& fileName) = 0;
     // Creates an output in the format configured last (SetPcmFormat, SetWmaProfile,
-    // SetOggFormat or AttachMp3Encoder). Never overwrites the file's old content
-    // in place: the output is written beside it and renamed over it at Close.
+    // SetOggFormat, SetFlacFormat, SetOpusFormat or AttachMp3Encoder). Never overwrites the file's
+    // old content in place: the output is written beside it and renamed over it at Close.
     virtual void OpenWrite(const std::string& fileName) = 0;
     // Closes the file; an output is complete after it. Harmless when not open.
     virtual void Close() = 0;
@@ -58,6 +59,11 @@ public:
     // minimum and maximum 0 for constant bitrate.
     virtual void SetOggFormat(int sampleRate, int channels, int bitrate, int minimum, int maximum,
                               int16_t quality) = 0;
+    // FLAC at the blocks' rate and channel count; bits 16 or 24, level 0-8.
+    virtual void SetFlacFormat(int bits, int level) = 0;
+    // Opus at 48000 Hz with the blocks' channel count; bitrate in kbps (6-510),
+    // complexity 0-10.
+    virtual void SetOpusFormat(int bitrate, int complexity) = 0;
     // MP3 output with the encoder settings held by `encoder`, read when the
     // output is opened. The object must outlive the writer's use of it.
     virtual void AttachMp3Encoder(const IAudioFile2LameEnc& encoder) = 0;

@@ -45,6 +45,10 @@ std::unique_ptr<Decoder> openDecoderOfKind(const std::string& path)
         return openSndfileDecoder(path, SndfileLayout::Vox);
     case SourceKind::Asf:
         return openFfmpegDecoder(path);
+    case SourceKind::Opus:
+        return openOpusDecoder(path);
+    case SourceKind::Mp4:
+        return openMp4Decoder(path);
     case SourceKind::Unsupported:
         break;
     }

@@ -27,6 +27,10 @@ std::unique_ptr<Encoder> openEncoder(const EncoderFormat& format, const std::str
                               format.oggMaximum, format.oggQuality);
     case OutputFormat::Wma:
         return openWmaEncoder(path, format.wmaProfile);
+    case OutputFormat::Flac:
+        return openFlacEncoder(path, inputRate, inputChannels, format.flacBits, format.flacLevel);
+    case OutputFormat::Opus:
+        return openOpusEncoder(path, inputChannels, format.opusBitrate, format.opusComplexity);
     }
     throwCannotCreate(path, "no output format was set");
 }

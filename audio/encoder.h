@@ -29,6 +29,13 @@ struct EncoderFormat {
     int oggQuality = -1;
     // Mp3 (AttachMp3Encoder): the settings as they were when the output opened
     LameSettings lame;
+    // Flac (SetFlacFormat): the input's rate and channels; 16 or 24 bits, level 0-8
+    int flacBits = 16;
+    int flacLevel = 5;
+    // Opus (SetOpusFormat): 48000 Hz and the input's channels; bitrate in kbps
+    // (6-510), complexity 0-10
+    int opusBitrate = 128;
+    int opusComplexity = 10;
 };
 
 class Encoder {
@@ -53,5 +60,7 @@ std::unique_ptr<Encoder> openEncoder(const EncoderFormat& format, const std::str
 // joint, 5 dual. Bitrates in kbps.
 bool checkMp3Format(int sampleRate, int bitrate, int channelMode);
 bool checkOggFormat(int sampleRate, int channels, int bitrate, int minimum, int maximum);
+bool checkFlacFormat(int sampleRate, int channels, int bits, int level);
+bool checkOpusFormat(int channels, int bitrate, int complexity);
 
 } // namespace brisklet::audio

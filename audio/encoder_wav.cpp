@@ -6,6 +6,7 @@
 #include "audio/encoders.h"
 #include "audio/output_file.h"
 #include "audio/wavheader.h"
+#include "audio/pcm_integer.h"
 
 #include <bit>
 #include <cmath>
@@ -17,22 +18,6 @@ namespace brisklet::audio {
 namespace {
 
 static_assert(std::endian::native == std::endian::little, "samples are stored as in memory");
-
-// Rounds v * scale to the nearest integer (halves to even) within
-// [-scale, scale - 1]; NaN gives 0. Branch-free and without a library call, so
-// that the loops over a block vectorise: this conversion is most of the cost
-// of a WAV output.
-template <typename Int> Int toInteger(float v, double scale)
-{
-    // Adding and taking away 1.5 x 2^52 leaves x rounded in the default
-    // rounding mode, for every |x| below 2^51.
-    constexpr double roundingShift = 6755399441055744.0;
-    double x = static_cast<double>(v) * scale;
-    x = x == x ? x : 0.0;
-    x = x < scale - 1 ? x : scale - 1;
-    x = x > -scale ? x : -scale;
-    return static_cast<Int>((x + roundingShift) - roundingShift);
-}
 
 class WavEncoder : public Encoder {
 public:

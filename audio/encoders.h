@@ -1,5 +1,5 @@
 #pragma once
-// Internal: the four encoders behind openEncoder(). Each writes through an
+// Internal: the encoders behind openEncoder(). Each writes through an
 // OutputFile and throws AudioError naming the target.
 
 #include "audio/encoder.h"
@@ -14,6 +14,11 @@ std::unique_ptr<Encoder> openMp3Encoder(const std::string& path, const LameSetti
 std::unique_ptr<Encoder> openOggEncoder(const std::string& path, int rate, int channels,
                                         int bitrate, int minimum, int maximum, int quality);
 std::unique_ptr<Encoder> openWmaEncoder(const std::string& path, int profile);
+std::unique_ptr<Encoder> openFlacEncoder(const std::string& path, int rate, int channels, int bits,
+                                         int level);
+// Always 48000 Hz.
+std::unique_ptr<Encoder> openOpusEncoder(const std::string& path, int channels, int bitrate,
+                                         int complexity);
 
 // "cannot create <path>: <reason>"
 [[noreturn]] void throwCannotCreate(const std::string& path, const std::string& reason);

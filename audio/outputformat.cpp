@@ -16,6 +16,10 @@ std::string extensionOf(OutputFormat format)
         return ".wma";
     case OutputFormat::Ogg:
         return ".ogg";
+    case OutputFormat::Flac:
+        return ".flac";
+    case OutputFormat::Opus:
+        return ".opus";
     }
     return {};
 }

@@ -8,17 +8,19 @@
 
 namespace brisklet::audio {
 
-enum class OutputFormat { Mp3, Wav, Wma, Ogg };
+enum class OutputFormat { Mp3, Wav, Wma, Ogg, Flac, Opus };
 
-inline constexpr std::array allOutputFormats{OutputFormat::Mp3, OutputFormat::Wav,
-                                             OutputFormat::Wma, OutputFormat::Ogg};
+inline constexpr std::array allOutputFormats{OutputFormat::Mp3,  OutputFormat::Wav,
+                                             OutputFormat::Wma,  OutputFormat::Ogg,
+                                             OutputFormat::Flac, OutputFormat::Opus};
 
-// ".mp3", ".wav", ".wma", ".ogg".
+// ".mp3", ".wav", ".wma", ".ogg", ".flac", ".opus".
 std::string extensionOf(OutputFormat format);
-// "MP3", "WAV", "WMA", "OGG": the format list's and the save dialog's name.
+// "MP3", "WAV", "WMA", "OGG", "FLAC", "OPUS": the format list's and the save
+// dialog's name.
 std::string displayNameOf(OutputFormat format);
 
-// From "mp3", "wav", "wma", "ogg" in any case.
+// From "mp3", "wav", "wma", "ogg", "flac", "opus" in any case.
 std::optional<OutputFormat> outputFormatFromName(const std::string& name);
 // By the extension of the path's last component.
 std::optional<OutputFormat> outputFormatFromPath(const std::string& path);

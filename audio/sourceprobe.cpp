@@ -138,6 +138,16 @@ uint32_t bigEndian32(const std::string& bytes, size_t at)
     return value;
 }
 
+// Whether the first packet of an Ogg stream (its first page read whole, or
+// as much of it as there is) is an Opus identification header.
+bool isOggOpus(const std::string& page)
+{
+    if (page.size() < 27)
+        return false;
+    const size_t body = 27 + static_cast<unsigned char>(page[26]);
+    return page.size() >= body + 8 && page.compare(body, 8, "OpusHead") == 0;
+}
+
 // Whether the stream holds the bytes its Xing/Info header counts; nothing
 // without such a header.
 std::optional<bool> xingStreamFits(const std::string& path)
@@ -226,7 +236,9 @@ SourceKind probeSource(const std::string& path)
         startsWith("fLaC", 4))
         return SourceKind::Sndfile;
     if (startsWith("OggS", 4))
-        return SourceKind::Vorbis;
+        return isOggOpus(readAt(in, 0, 27 + 255 + 8)) ? SourceKind::Opus : SourceKind::Vorbis;
+    if (head.size() >= 8 && head.compare(4, 4, "ftyp") == 0)
+        return SourceKind::Mp4;
     static const char kAsfHeaderGuid[] =
         "\x30\x26\xB2\x75\x8E\x66\xCF\x11\xA6\xD9\x00\xAA\x00\x62\xCE\x6C";
     if (startsWith(kAsfHeaderGuid, 16))

@@ -6,7 +6,7 @@
 
 namespace brisklet::audio {
 
-enum class SourceKind { Unsupported, Mpeg, Vorbis, Sndfile, Raw, Vox, Asf };
+enum class SourceKind { Unsupported, Mpeg, Vorbis, Opus, Sndfile, Raw, Vox, Asf, Mp4 };
 
 // Throws AudioError "cannot open <path>: <reason>" unless the path names a
 // regular file (through links): a folder, a FIFO or a device is refused without

@@ -10,7 +10,9 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
 }
+#include <FLAC/stream_encoder.h>
 #include <lame/lame.h>
+#include <opus/opusenc.h>
 #include <sndfile.h>
 #include <vorbis/vorbisenc.h>
 
@@ -27,17 +29,18 @@ extern "C" {
 namespace {
 
 constexpr int Rate = 44100;
+constexpr int OpusRate = 48000;
 constexpr int Channels = 2;
 constexpr int64_t BlockFrames = 44100; // one second per block, as the jobs use
 
 using Samples = std::vector<float>;
 
-Samples makeSignal(int64_t frames)
+Samples makeSignal(int64_t frames, int rate)
 {
     Samples out(static_cast<size_t>(frames * Channels));
     uint32_t noise = 1;
     for (int64_t f = 0; f < frames; ++f) {
-        double t = static_cast<double>(f) / Rate;
+        double t = static_cast<double>(f) / rate;
         for (int c = 0; c < Channels; ++c) {
             noise = noise * 1664525u + 1013904223u;
             double n = (static_cast<double>(noise >> 8) / (1 << 24) - 0.5) * 0.05;
@@ -62,12 +65,12 @@ double seconds(const std::function<void()>& work)
     return cpuSeconds() - start;
 }
 
-void throughComponent(const Samples& s, const std::string& path,
+void throughComponent(const Samples& s, const std::string& path, int rate,
                       const std::function<void(brisklet::audio::IAudioFile2&)>& configure)
 {
     auto writer = brisklet::audio::createAudioFile();
     configure(*writer);
-    writer->SetBlockFormat(Rate, Channels);
+    writer->SetBlockFormat(rate, Channels);
     writer->OpenWrite(path);
     const int64_t frames = static_cast<int64_t>(s.size()) / Channels;
     for (int64_t at = 0; at < frames; at += BlockFrames) {
@@ -244,6 +247,47 @@ void bareWma(const Samples& s, const std::string& path)
     avformat_free_context(fmt);
 }
 
+void bareFlac(const Samples& s, const std::string& path)
+{
+    // Level 5, 16 bits, the component's rounding of floats to integers.
+    FLAC__StreamEncoder* flac = FLAC__stream_encoder_new();
+    FLAC__stream_encoder_set_channels(flac, Channels);
+    FLAC__stream_encoder_set_bits_per_sample(flac, 16);
+    FLAC__stream_encoder_set_sample_rate(flac, Rate);
+    FLAC__stream_encoder_set_compression_level(flac, 5);
+    FLAC__stream_encoder_init_file(flac, path.c_str(), nullptr, nullptr);
+    std::vector<FLAC__int32> ints(4096 * Channels);
+    const int64_t frames = static_cast<int64_t>(s.size()) / Channels;
+    for (int64_t at = 0; at < frames; at += 4096) {
+        const int64_t n = std::min<int64_t>(4096, frames - at);
+        for (int64_t i = 0; i < n * Channels; ++i) {
+            double x = s[static_cast<size_t>(at * Channels + i)] * 32768.0;
+            x = std::clamp(x, -32768.0, 32767.0);
+            ints[static_cast<size_t>(i)] = static_cast<FLAC__int32>(std::lrint(x));
+        }
+        FLAC__stream_encoder_process_interleaved(flac, ints.data(), static_cast<uint32_t>(n));
+    }
+    FLAC__stream_encoder_finish(flac);
+    FLAC__stream_encoder_delete(flac);
+}
+
+void bareOpus(const Samples& s, const std::string& path, int rate)
+{
+    // 128 kbps, complexity 10; libopusenc converts other rates than 48 kHz itself.
+    OggOpusComments* comments = ope_comments_create();
+    int error = 0;
+    OggOpusEnc* enc = ope_encoder_create_file(path.c_str(), comments, rate, Channels, 0, &error);
+    ope_encoder_ctl(enc, OPUS_SET_BITRATE(128000));
+    ope_encoder_ctl(enc, OPUS_SET_COMPLEXITY(10));
+    const int64_t frames = static_cast<int64_t>(s.size()) / Channels;
+    for (int64_t at = 0; at < frames; at += 4096)
+        ope_encoder_write_float(enc, s.data() + at * Channels,
+                                static_cast<int>(std::min<int64_t>(4096, frames - at)));
+    ope_encoder_drain(enc);
+    ope_encoder_destroy(enc);
+    ope_comments_destroy(comments);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -255,13 +299,15 @@ int main(int argc, char** argv)
     const double audioSeconds = static_cast<double>(frames) / Rate;
     std::filesystem::path dir = std::filesystem::temp_directory_path() / "brisklet-bench-encode";
     std::filesystem::create_directories(dir);
-    Samples signal = makeSignal(frames);
+    Samples signal = makeSignal(frames, Rate);
+    Samples signal48 = makeSignal(frames * OpusRate / Rate, OpusRate);
     brisklet::audio::LameEncoderSettings mp3; // defaults: CBR 128 joint stereo
 
     struct Row {
         const char* name;
         std::function<void(IAudioFile2&)> configure;
         std::function<void(const Samples&, const std::string&)> bare;
+        int rate = Rate; // of the blocks written
     };
     std::vector<Row> rows{
         {"WAV 16-bit", [](IAudioFile2& w) { w.SetPcmFormat(Rate, Channels, 16); }, bareWav},
@@ -269,6 +315,13 @@ int main(int argc, char** argv)
         {"OGG CBR 128", [](IAudioFile2& w) { w.SetOggFormat(Rate, Channels, 128, 0, 0, -1); },
          bareOgg},
         {"WMA 128 (10)", [](IAudioFile2& w) { w.SetWmaProfile(10); }, bareWma},
+        {"FLAC 16-bit 5", [](IAudioFile2& w) { w.SetFlacFormat(16, 5); }, bareFlac},
+        // From 48 kHz both encode alone; from 44.1 kHz the component converts
+        // with its resampler, libopusenc with its own.
+        {"Opus 128 48k", [](IAudioFile2& w) { w.SetOpusFormat(128, 10); },
+         [](const Samples& s, const std::string& path) { bareOpus(s, path, OpusRate); }, OpusRate},
+        {"Opus 128 44.1k", [](IAudioFile2& w) { w.SetOpusFormat(128, 10); },
+         [](const Samples& s, const std::string& path) { bareOpus(s, path, Rate); }},
     };
     std::printf("%.1f minutes of %d Hz stereo; x realtime in processor time (higher is "
                 "faster), best of %d\n",
@@ -279,15 +332,16 @@ int main(int argc, char** argv)
         if (!only.empty() && std::string(row.name).find(only) == std::string::npos)
             continue;
         std::string a = (dir / "component").string(), b = (dir / "bare").string();
+        const Samples& input = row.rate == Rate ? signal : signal48;
         double bare = 1e9, component = 1e9;
         // Bare and component take turns to go first.
         for (int run = 0; run < Runs; ++run) {
-            double first = run % 2 == 0
-                               ? seconds([&] { row.bare(signal, b); })
-                               : seconds([&] { throughComponent(signal, a, row.configure); });
-            double second = run % 2 == 0
-                                ? seconds([&] { throughComponent(signal, a, row.configure); })
-                                : seconds([&] { row.bare(signal, b); });
+            double first = run % 2 == 0 ? seconds([&] { row.bare(input, b); }) : seconds([&] {
+                throughComponent(input, a, row.rate, row.configure);
+            });
+            double second =
+                run % 2 == 0 ? seconds([&] { throughComponent(input, a, row.rate, row.configure); })
+                             : seconds([&] { row.bare(input, b); });
             bare = std::min(bare, run % 2 == 0 ? first : second);
             component = std::min(component, run % 2 == 0 ? second : first);
         }

@@ -1,5 +1,6 @@
 // brisklet-cli tags FILE: the tag record that adding FILE would seed, one
-// Field=value line per field (Title, Artist, Album, Year, Genre, Comment).
+// Field=value line per field (Title, Artist, Album, Year, Genre, Comment,
+// Track, then Picture: its MIME type and byte count, or empty).
 // Backslashes and line breaks in a value are written as \\, \n and \r, so that
 // every field stays on its own line. With --json: one object of the same fields.
 #include "audio/sourceprobe.h"
@@ -43,6 +44,14 @@ void printField(const char* name, const std::string& value)
 
 constexpr OptionSpec tagsOptions[] = {{"--json", false}};
 
+// The cover picture as its MIME type and byte count, or empty.
+std::string pictureText(const tags::AudioFileinfo& record)
+{
+    return record.Cover.empty() ? std::string()
+                                : record.Cover.mimeType + " " +
+                                      std::to_string(record.Cover.data.size()) + " bytes";
+}
+
 void printRecord(const tags::AudioFileinfo& record)
 {
     printField("Title", record.Title);
@@ -51,6 +60,8 @@ void printRecord(const tags::AudioFileinfo& record)
     printField("Year", record.Year);
     printField("Genre", record.Genre);
     printField("Comment", record.Comment);
+    printField("Track", record.Track);
+    printField("Picture", pictureText(record));
 }
 
 void printJsonRecord(const std::string& path, const tags::AudioFileinfo& record)
@@ -61,7 +72,9 @@ void printJsonRecord(const std::string& path, const tags::AudioFileinfo& record)
                           {QStringLiteral("Album"), jsonText(record.Album)},
                           {QStringLiteral("Year"), jsonText(record.Year)},
                           {QStringLiteral("Genre"), jsonText(record.Genre)},
-                          {QStringLiteral("Comment"), jsonText(record.Comment)}});
+                          {QStringLiteral("Comment"), jsonText(record.Comment)},
+                          {QStringLiteral("Track"), jsonText(record.Track)},
+                          {QStringLiteral("Picture"), jsonText(pictureText(record))}});
 }
 
 } // namespace
@@ -80,12 +93,13 @@ int runTags(const Arguments& args)
         audio::requireRegularFile(path);
         if (!std::ifstream(path, std::ios::binary))
             return fail("cannot open " + path + ": " + std::strerror(errno));
-        const tags::AudioFileinfo record =
-            engine::readSourceTags(path, engine::AddOrigin::Dialog).record;
+        const engine::SourceTags read = engine::readSourceTags(path, engine::AddOrigin::Dialog);
         if (parsed.options.empty())
-            printRecord(record);
+            printRecord(read.record);
         else
-            printJsonRecord(path, record);
+            printJsonRecord(path, read.record);
+        if (!read.pictureRefused.empty())
+            std::fprintf(stderr, "brisklet-cli: %s\n", read.pictureRefused.c_str());
     } catch (const std::exception& e) {
         return fail(e.what());
     }

@@ -8,15 +8,15 @@ namespace {
 
 const char* splitUsage =
     "split [--mode custom|time|count|unification] [--seconds N] [--count M] "
-    "[--segment BEGIN-END]... [--format mp3|wav|wma|ogg|copy] [--verify] [--fade-in S] [--fade-out S] "
+    "[--segment BEGIN-END]... [--format mp3|wav|wma|ogg|flac|opus|copy] [--verify] [--fade-in S] [--fade-out S] "
     "[--settings FILE] [--quiet] --out DIR FILE|FOLDER...";
 const char* joinUsage =
     "join [--mode custom|time|count|unification] [--segment BEGIN-END]... "
-    "[--format mp3|wav|wma|ogg|copy] [--verify] [--fade-in S] [--fade-out S] [--settings FILE] [--quiet] "
+    "[--format mp3|wav|wma|ogg|flac|opus|copy] [--verify] [--fade-in S] [--fade-out S] [--settings FILE] [--quiet] "
     "[--out DIR] --output NAME FILE|FOLDER...";
 
 const char* jobOptionsHelp =
-    "  --format F        mp3, wav, wma or ogg (default mp3); encoder settings\n"
+    "  --format F        mp3, wav, wma, ogg, flac or opus (default mp3); encoder settings\n"
     "                    come from the settings file; copy keeps each source's\n"
     "                    own format and coded data where it can (lossless)\n"
     "  --verify          read every output back and check its length (and, for\n"
@@ -58,9 +58,10 @@ const std::vector<Command>& commands()
          "  --json            one JSON array of objects instead\n"
          "A FOLDER lists its audio files (one level).\n",
          runInfo},
-        {"convert", "convert [--format mp3|wav|wma|ogg] [--settings FILE] [--overwrite] IN OUT",
+        {"convert", "convert [--format mp3|wav|wma|ogg|flac|opus] [--settings FILE] [--overwrite] IN OUT",
          "Decodes IN and writes OUT.\n"
-         "  --format F        mp3, wav, wma or ogg (default: by OUT's extension)\n"
+         "  --format F        mp3, wav, wma, ogg, flac or opus (default: by\n"
+         "                    OUT's extension)\n"
          "  --settings FILE   take the encoder settings from this settings file\n"
          "  --overwrite       replace OUT when it exists\n",
          runConvert},
@@ -68,7 +69,8 @@ const std::vector<Command>& commands()
         {"join", joinUsage, joinHelp, runJoin},
         {"tags", "tags [--json] FILE",
          "Prints the tag record that adding FILE gives it: Title=, Artist=, Album=,\n"
-         "Year=, Genre=, Comment=, one line each (\\, line feeds and carriage returns\n"
+         "Year=, Genre=, Comment=, Track=, Picture= (MIME type and size), one line\n"
+         "each (\\, line feeds and carriage returns\n"
          "written \\\\, \\n, \\r).\n"
          "  --json            one JSON object instead\n",
          runTags},

@@ -1,6 +1,7 @@
 #include "cli/outputconfig.h"
 
 #include "settings/encoderconfig.h"
+#include "settings/settingkeys.h"
 
 #include <filesystem>
 #include <stdexcept>
@@ -70,6 +71,13 @@ void configureOutput(audio::IAudioFile2& writer, audio::LameEncoderSettings& mp3
                             kDefaultOggKbps, 0, 0, -1);
         break;
     }
+    case audio::OutputFormat::Flac:
+        writer.SetFlacFormat(16, settings::keys::flacLevel.defaultValue);
+        break;
+    case audio::OutputFormat::Opus:
+        writer.SetOpusFormat(settings::keys::opusBitrate.defaultValue,
+                             settings::keys::opusComplexity.defaultValue);
+        break;
     }
 }
 

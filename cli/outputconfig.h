@@ -29,7 +29,8 @@ struct OutputSetup {
 // Sets the writer's output format: from the encoder settings of
 // setup.settingsFile when one is given (throws when it is not a file), else
 // every format uses its defaults: MP3 128 kbps CBR, WAV 16-bit
-// at the input's rate and channels, WMA profile 10, Ogg 128 kbps.
+// at the input's rate and channels, WMA profile 10, Ogg 128 kbps, FLAC 16-bit
+// level 5, Opus 128 kbps complexity 10.
 // `mp3Settings` must outlive the writer's output (it is attached for MP3).
 void configureOutput(audio::IAudioFile2& writer, audio::LameEncoderSettings& mp3Settings,
                      const OutputSetup& setup);

@@ -57,7 +57,8 @@ std::string JobModel::addSource(const std::string& path, AddOrigin origin)
             return name + tooShortMessage;
         m_sources.append(entry, std::move(tagsRead.record));
         m_view.appendSourceRow(entry);
-        return {};
+        return tagsRead.pictureRefused; // the file is added all the same
+
     } catch (const std::exception&) {
         // Reset the reader so that the next file starts from a clean state.
         try {

@@ -34,7 +34,8 @@ public:
 
     // Probes one file and appends its row, entry and tag record. Returns the
     // refusal message (the file name + the reason: the file system's when the
-    // file cannot be opened at all) when it is refused, else "".
+    // file cannot be opened at all) when it is refused; for a file added
+    // without its too large cover picture, why; else "".
     std::string addSource(const std::string& path, AddOrigin origin);
     // After the last file of an add: selects row 0 when nothing is selected and
     // runs the selection handling.

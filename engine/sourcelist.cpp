@@ -43,7 +43,7 @@ bool isFolderSourceName(const std::string& name)
     std::transform(ext.begin(), ext.end(), ext.begin(),
                    [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
     return ext == ".mp3" || ext == ".wav" || ext == ".ogg" || ext == ".wma" || ext == ".raw" ||
-           ext == ".vox" || ext == ".flac";
+           ext == ".vox" || ext == ".flac" || ext == ".opus" || ext == ".m4a";
 }
 
 listrecord probeEntry(audio::IAudioFile2& reader, const std::string& path, AddOrigin origin)

@@ -32,7 +32,8 @@ std::string sizeText(uint64_t bytes);
 std::string captionFor(const std::string& path, const std::vector<std::string>& titles,
                        AddOrigin origin);
 
-// True for the names a folder add takes: .mp3 .wav .ogg .wma .raw .vox .flac, any case.
+// True for the names a folder add takes: .mp3 .wav .ogg .wma .raw .vox .flac
+// .opus .m4a, any case.
 bool isFolderSourceName(const std::string& name);
 
 // Probes `path` through `reader` into an entry with one open segment over the

@@ -3,6 +3,7 @@
 #include "settings/profilefile.h"
 #include "settings/settingkeys.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace brisklet::settings {
@@ -57,6 +58,15 @@ void EncoderConfiguration::configure(audio::OutputFormat outputFormat)
         break;
     case audio::OutputFormat::Ogg:
         configureOgg();
+        break;
+    case audio::OutputFormat::Flac:
+        m_writer.SetFlacFormat(readListValue(m_file, keys::flacBits, Reader::Encoder),
+                               std::clamp(readKey(m_file, keys::flacLevel, Reader::Encoder), 0, 8));
+        break;
+    case audio::OutputFormat::Opus:
+        m_writer.SetOpusFormat(
+            std::clamp(readKey(m_file, keys::opusBitrate, Reader::Encoder), 6, 510),
+            std::clamp(readKey(m_file, keys::opusComplexity, Reader::Encoder), 0, 10));
         break;
     }
 }

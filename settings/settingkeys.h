@@ -117,6 +117,12 @@ inline constexpr SettingKey oggMinBitrate = listKey("ogg", "min bitrate", ListId
 inline constexpr SettingKey oggQuality = integerKey("ogg", "quality", 300);
 inline constexpr SettingKey oggVbrOn = booleanKey("ogg", "oggvbr", false);
 inline constexpr SettingKey oggQualityOn = booleanKey("ogg", "oggquality", false);
+// FLAC at the source's rate: compression level 0-8, 16 or 24 bits.
+inline constexpr SettingKey flacLevel = integerKey("flac", "level", 5);
+inline constexpr SettingKey flacBits = listKey("flac", "bit", ListId::FlacSampleSize, 0);
+// Opus at 48000 Hz: kbps (6-510) and complexity (0-10).
+inline constexpr SettingKey opusBitrate = integerKey("opus", "bitrate", 128);
+inline constexpr SettingKey opusComplexity = integerKey("opus", "complexity", 10);
 
 } // namespace keys
 
@@ -127,7 +133,7 @@ inline constexpr std::array<const SettingKey*, 9> generalKeys{
     &keys::fadeInSeconds,  &keys::fadeOutSeconds, &keys::skin};
 
 // In the order the settings dialog reads and writes them.
-inline constexpr std::array<const SettingKey*, 39> formatKeys{&keys::mp3Bitrate,
+inline constexpr std::array<const SettingKey*, 43> formatKeys{&keys::mp3Bitrate,
                                                               &keys::mp3Channel,
                                                               &keys::mp3Frequency,
                                                               &keys::mp3Quality,
@@ -165,7 +171,11 @@ inline constexpr std::array<const SettingKey*, 39> formatKeys{&keys::mp3Bitrate,
                                                               &keys::oggMinBitrate,
                                                               &keys::oggQuality,
                                                               &keys::oggVbrOn,
-                                                              &keys::oggQualityOn};
+                                                              &keys::oggQualityOn,
+                                                              &keys::flacLevel,
+                                                              &keys::flacBits,
+                                                              &keys::opusBitrate,
+                                                              &keys::opusComplexity};
 
 // An integer, boolean (1/0) or list key's value, or its default for `reader`
 // when absent or invalid. A list position outside its list gives the default

@@ -27,6 +27,7 @@ struct Lists {
                        {8, 16, 24, 32, 48, 64, 80, 96, 112, 128, 160, 192, 224, 256, 320}};
 
     ChoiceList sampleSize{{"8 bps", "16 bps"}, {8, 16}};
+    ChoiceList flacSampleSize{{"16 bps", "24 bps"}, {16, 24}};
 
     ChoiceList mp3Channel{
         {"Mono", "Stereo", "Joint Stereo", "Forced Joint Stereo", "Dual Channels"}, {}};
@@ -118,6 +119,8 @@ const ChoiceList& choiceList(ListId id)
         return l.altPreset;
     case ListId::WavMode:
         return l.wavMode;
+    case ListId::FlacSampleSize:
+        return l.flacSampleSize;
     case ListId::FadeLength:
         return l.fadeLength;
     case ListId::WmaProfile:

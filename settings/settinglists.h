@@ -9,20 +9,21 @@
 namespace brisklet::settings {
 
 enum class ListId {
-    None,         // the key is not a list position
-    Frequency,    // "8000 Hz" ... "48000 Hz", values in Hz
-    Bitrate,      // "8 Kbps" ... "320 Kbps", values in kbps
-    SampleSize,   // "8 bps", "16 bps", values in bits
-    Mp3Channel,   // "Mono" ... "Dual Channels"
-    TwoChannel,   // "Mono", "Stereo"
-    CodingMethod, // "None", "Default", "Old", "New", "MTRH"
-    Ath,          // ATH control
-    DeEmphasis,   // de-emphasis
-    Preset,       // "Phone" ... "R3Mix"
-    AltPreset,    // "Fast Standard" ... "Insane"
-    WavMode,      // the three WAV modes
-    FadeLength,   // "1s" ... "20s" (fade lengths are stored in seconds, not as positions)
-    WmaProfile,   // the 47 WMA profiles; profile number = position + 1
+    None,           // the key is not a list position
+    Frequency,      // "8000 Hz" ... "48000 Hz", values in Hz
+    Bitrate,        // "8 Kbps" ... "320 Kbps", values in kbps
+    SampleSize,     // "8 bps", "16 bps", values in bits
+    Mp3Channel,     // "Mono" ... "Dual Channels"
+    TwoChannel,     // "Mono", "Stereo"
+    CodingMethod,   // "None", "Default", "Old", "New", "MTRH"
+    Ath,            // ATH control
+    DeEmphasis,     // de-emphasis
+    Preset,         // "Phone" ... "R3Mix"
+    AltPreset,      // "Fast Standard" ... "Insane"
+    WavMode,        // the three WAV modes
+    FadeLength,     // "1s" ... "20s" (fade lengths are stored in seconds, not as positions)
+    WmaProfile,     // the 47 WMA profiles; profile number = position + 1
+    FlacSampleSize, // "16 bps", "24 bps", values in bits
 };
 
 struct ChoiceList {

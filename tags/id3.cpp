@@ -413,7 +413,7 @@ size_t leadingID3v2Length(std::string_view head, uint64_t fileSize)
     return length <= fileSize ? length : 0;
 }
 
-std::string renderID3v2(const ID3StructV2& tag)
+std::string renderID3v2(const ID3StructV2& tag, const std::string& extraFrames)
 {
     const std::array<const std::string*, Slots> values = {
         &tag.Title, &tag.Artist, &tag.Album, &tag.Track, &tag.Year, &tag.Genre, &tag.Comment};
@@ -425,6 +425,7 @@ std::string renderID3v2(const ID3StructV2& tag)
         frames += std::string(2, '\0'); // flags
         frames += data;
     }
+    frames += extraFrames;
     frames += std::string(10, '\0'); // padding
 
     uint32_t size = static_cast<uint32_t>(frames.size());
@@ -439,7 +440,7 @@ std::string renderID3v2(const ID3StructV2& tag)
     return header + frames;
 }
 
-void WriteID3v2(const std::string& fileName, const ID3StructV2& tag)
+void WriteID3v2(const std::string& fileName, const ID3StructV2& tag, const std::string& extraFrames)
 {
     std::ifstream in(fileName, std::ios::binary);
     if (!in)
@@ -449,7 +450,7 @@ void WriteID3v2(const std::string& fileName, const ID3StructV2& tag)
 
     ReplacementFile replacement(fileName, "Cannot write the ID3 tag: ");
     std::ofstream out = replacement.openForWriting();
-    const std::string rendered = renderID3v2(tag);
+    const std::string rendered = renderID3v2(tag, extraFrames);
     out.write(rendered.data(), static_cast<std::streamsize>(rendered.size()));
     in.seekg(static_cast<std::streamoff>(oldTag));
     std::array<char, 1 << 16> buffer;

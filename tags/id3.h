@@ -23,11 +23,13 @@ ID3StructV2 parseID3v2(std::string_view tagBytes);
 // Puts `tag` as an ID3v2.3 tag in front of the file's audio, replacing an
 // ID3v2 tag already at its start. The file is replaced atomically and keeps
 // its permissions. Throws TagError naming the file and the reason.
-void WriteID3v2(const std::string& fileName, const ID3StructV2& tag);
+// extraFrames (rendered frames, e.g. a picture's) follow the seven.
+void WriteID3v2(const std::string& fileName, const ID3StructV2& tag,
+                const std::string& extraFrames = {});
 // The exact bytes WriteID3v2 puts in front: the seven frames in the order
 // TIT2 TPE1 TALB TRCK TYER TCON COMM, each value cut to 255 bytes, then 10
 // bytes of padding. Encoding 0 (ISO-8859-1) when the value fits it, else 1.
-std::string renderID3v2(const ID3StructV2& tag);
+std::string renderID3v2(const ID3StructV2& tag, const std::string& extraFrames = {});
 
 // Length of the ID3v2 tag at the start of `head` (its header is enough), or 0.
 // A tag that claims more than fileSize bytes is not taken as a tag.

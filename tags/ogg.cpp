@@ -116,7 +116,8 @@ std::vector<std::string> commentsFromOggTag(const OGGTag& tag)
     return comments;
 }
 
-bool WriteOggComments(const std::string& fileName, const OGGTag& tag)
+bool WriteOggComments(const std::string& fileName, const OGGTag& tag,
+                      const std::vector<std::string>& extraComments)
 {
     std::ifstream in = openForReading(fileName);
     std::optional<VorbisCommentEditor> editor;
@@ -130,7 +131,9 @@ bool WriteOggComments(const std::string& fileName, const OGGTag& tag)
     ReplacementFile replacement(fileName, prefix);
     std::ofstream out = replacement.openForWriting();
     try {
-        editor->write(out, commentsFromOggTag(tag));
+        std::vector<std::string> comments = commentsFromOggTag(tag);
+        comments.insert(comments.end(), extraComments.begin(), extraComments.end());
+        editor->write(out, comments);
     } catch (const OggFormatError& error) {
         if (!out) // the disk refused the copy (full, or an I/O error)
             replacement.failedWriting();

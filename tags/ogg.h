@@ -28,6 +28,8 @@ std::vector<std::string> commentsFromOggTag(const OGGTag& tag);
 // TagError "Cannot open " + name + ": " + reason, or "Cannot write comments: "
 // + reason (a failed final rename too); the temporary file is removed and the
 // file left as it was.
-bool WriteOggComments(const std::string& fileName, const OGGTag& tag);
+// extraComments ("NAME=value", e.g. a picture's) follow the tag's.
+bool WriteOggComments(const std::string& fileName, const OGGTag& tag,
+                      const std::vector<std::string>& extraComments = {});
 
 } // namespace brisklet::tags

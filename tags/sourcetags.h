@@ -11,10 +11,11 @@
 namespace brisklet::tags {
 
 // The tag formats the program reads and writes, by file family.
-enum class TagFamily { None, Id3, Vorbis, Asf };
+enum class TagFamily { None, Id3, Vorbis, Asf, Flac, Opus, Mp4 };
 
 // By the lower-cased extension: ".mp3" ID3, ".ogg" Vorbis comments, ".wma"
-// ASF attributes, anything else none.
+// ASF attributes, ".flac" and ".opus" their Vorbis comments, ".m4a" (".mp4",
+// ".m4b") iTunes atoms, anything else none.
 TagFamily tagFamilyOf(const std::string& path);
 
 // Whether an ID3v1 title counts as a title candidate before the ID3v2 one.
@@ -24,10 +25,13 @@ struct SourceTags {
     // Titles in reading order (for MP3 with the ID3v1 fallback: the ID3v1
     // title, then the ID3v2 title); a later non-empty one wins.
     std::vector<std::string> titles;
-    // The record an added file gets: ID3v2, Vorbis comments or WMA attributes
-    // (values as read), anything else empty. MP3 and OGG titles are passed
-    // through cleanTitle and trimmed; Year is never seeded.
+    // The record an added file gets: ID3v2, Vorbis comments, WMA attributes
+    // (values as read), FLAC, Opus or M4A tags, and the cover picture; anything
+    // else empty. Titles but WMA's are passed through cleanTitle and trimmed.
     AudioFileinfo record;
+    // Why the source's cover picture is not in the record (it is too large);
+    // empty when nothing was refused.
+    std::string pictureRefused;
 };
 
 // Throws TagError for an ".ogg" file that is no readable Ogg Vorbis file (the

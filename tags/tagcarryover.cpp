@@ -1,9 +1,12 @@
 #include "tags/tagcarryover.h"
 
+#include "tags/coverart.h"
 #include "tags/id3.h"
 #include "tags/ogg.h"
 #include "tags/wmatag.h"
+#include "tags/xiphtags.h"
 
+#include <algorithm>
 #include <array>
 
 namespace brisklet::tags {
@@ -15,9 +18,10 @@ AudioFileinfo seedTagRecord(const std::string& path)
 
 namespace {
 
-// The comment and the track are never carried: a piece is not its source.
+// The comment is never carried: it describes the source, not a piece of it.
 constexpr std::array taggedFormatFields{TagField::Title, TagField::Artist, TagField::Album,
-                                        TagField::Year, TagField::Genre};
+                                        TagField::Year,  TagField::Track,  TagField::Genre,
+                                        TagField::Cover};
 
 // The year goes by each format's own name.
 auto& yearOf(const AudioFileinfo& record)
@@ -52,17 +56,52 @@ template <class Tag> auto& fieldOf(Tag& tag, TagField field)
     case TagField::Comment:
         return tag.Comment;
     case TagField::Genre:
+    case TagField::Track: // by trackInto
+    case TagField::Cover: // by coverFor
         break;
     }
     return tag.Genre;
 }
 
+// The track number goes by each format's own name and type.
+void trackInto(ID3StructV2& tag, const std::string& track)
+{
+    tag.Track = track;
+}
+void trackInto(OGGTag& tag, const std::string& track)
+{
+    tag.TrackNumber = track;
+}
+void trackInto(WMATagStruct& tag, const std::string& track)
+{
+    // "3/12" and "03" hold the number 3; what is no number gives none.
+    unsigned long number = 0;
+    for (char c : track) {
+        if (c < '0' || c > '9' || number > 0xFFFF)
+            break;
+        number = number * 10 + static_cast<unsigned long>(c - '0');
+    }
+    tag.Track = static_cast<uint16_t>(number <= 0xFFFF ? number : 0);
+}
+
 template <class Tag> Tag carried(const AudioFileinfo& record, audio::OutputFormat format)
 {
     Tag tag;
-    for (TagField field : carriedFields(format))
-        fieldOf(tag, field) = fieldOf(record, field);
+    for (TagField field : carriedFields(format)) {
+        if (field == TagField::Track)
+            trackInto(tag, record.Track);
+        else if (field != TagField::Cover)
+            fieldOf(tag, field) = fieldOf(record, field);
+    }
     return tag;
+}
+
+// The picture an output of `format` gets: none when the format holds none.
+Picture coverFor(const AudioFileinfo& record, audio::OutputFormat format)
+{
+    const std::span<const TagField> fields = carriedFields(format);
+    const bool holds = std::find(fields.begin(), fields.end(), TagField::Cover) != fields.end();
+    return holds ? record.Cover : Picture{};
 }
 
 } // namespace
@@ -73,6 +112,8 @@ std::span<const TagField> carriedFields(audio::OutputFormat format)
     case audio::OutputFormat::Mp3:
     case audio::OutputFormat::Ogg:
     case audio::OutputFormat::Wma:
+    case audio::OutputFormat::Flac:
+    case audio::OutputFormat::Opus:
         return taggedFormatFields;
     case audio::OutputFormat::Wav:
         break;
@@ -85,15 +126,28 @@ void WriteOutputTags(const std::string& outputPath, const AudioFileinfo& record)
     const std::optional<audio::OutputFormat> format = audio::outputFormatFromPath(outputPath);
     if (!format)
         return;
+    const Picture cover = coverFor(record, *format);
     switch (*format) {
     case audio::OutputFormat::Mp3:
-        WriteID3v2(outputPath, carried<ID3StructV2>(record, *format));
+        WriteID3v2(outputPath, carried<ID3StructV2>(record, *format),
+                   cover.empty() ? std::string() : renderApicFrame(cover));
         break;
-    case audio::OutputFormat::Ogg:
-        WriteOggComments(outputPath, carried<OGGTag>(record, *format));
+    case audio::OutputFormat::Ogg: {
+        std::vector<std::string> pictureComments;
+        if (!cover.empty())
+            pictureComments.push_back(oggPictureComment(cover));
+        WriteOggComments(outputPath, carried<OGGTag>(record, *format), pictureComments);
         break;
+    }
     case audio::OutputFormat::Wma:
-        WriteWmaTag(outputPath, carried<WMATagStruct>(record, *format));
+        WriteWmaTag(outputPath, carried<WMATagStruct>(record, *format),
+                    cover.empty() ? nullptr : &cover);
+        break;
+    case audio::OutputFormat::Flac:
+        WriteFlacTag(outputPath, carried<OGGTag>(record, *format), cover);
+        break;
+    case audio::OutputFormat::Opus:
+        WriteOpusTag(outputPath, carried<OGGTag>(record, *format), cover);
         break;
     case audio::OutputFormat::Wav:
         break;

@@ -15,7 +15,7 @@ namespace brisklet::tags {
 AudioFileinfo seedTagRecord(const std::string& path);
 
 // The record's fields, as the carry-over names them.
-enum class TagField { Title, Artist, Album, Year, Comment, Genre };
+enum class TagField { Title, Artist, Album, Year, Comment, Genre, Track, Cover };
 
 // The fields an output of `format` carries from its source's record, in the
 // order they are written: the one table of what goes where. Empty for a format
@@ -24,7 +24,9 @@ std::span<const TagField> carriedFields(audio::OutputFormat format);
 
 // Writes the carried fields of `record` into a finished output, by its
 // extension's output format: an ID3v2.3 tag for MP3, Vorbis comments for OGG,
-// WMA attributes for WMA, nothing for any other. Throws TagError from the
+// FLAC and Opus, WMA attributes for WMA, nothing for any other. The cover
+// picture goes in as an APIC frame, a METADATA_BLOCK_PICTURE comment or block,
+// or WM/Picture. Throws TagError from the
 // format writers.
 void WriteOutputTags(const std::string& outputPath, const AudioFileinfo& record);
 

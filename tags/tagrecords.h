@@ -2,14 +2,15 @@
 // The tag records handed between the format modules, the tag editor and the
 // carry-over. All text is UTF-8; the format modules convert at the file.
 
+#include "tags/picture.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
 
 namespace brisklet::tags {
 
-// One source file's tag as the editor and the carry-over see it. There is no
-// track field.
+// One source file's tag as the editor and the carry-over see it.
 struct AudioFileinfo {
     std::string Title;
     std::string Artist;
@@ -17,6 +18,8 @@ struct AudioFileinfo {
     std::string Album;
     std::string Comment;
     std::string Genre;
+    std::string Track = {}; // as the source's tag gives it: "3" or "3/12"
+    Picture Cover = {};     // the front cover; empty when none
 
     bool operator==(const AudioFileinfo&) const = default;
 };

@@ -64,7 +64,7 @@ void replaceHeader(const std::string& fileName, size_t oldHeaderSize, const std:
 
 } // namespace
 
-bool WriteWmaTag(const std::string& fileName, const WMATagStruct& tag)
+bool WriteWmaTag(const std::string& fileName, const WMATagStruct& tag, const Picture* picture)
 {
     const std::string oldHeader = WMAudioInfo::headerObject(fileName);
     WMAudioInfo info(oldHeader, WMAudioInfo::HeaderOnly{});
@@ -78,6 +78,8 @@ bool WriteWmaTag(const std::string& fileName, const WMATagStruct& tag)
     info.setText("Description", cutUtf8(tag.Comment, WMATagStruct::CommentWidth));
     info.setText("WM/Genre", cutUtf8(tag.Genre, WMATagStruct::GenreWidth));
     info.setNumber("WM/TrackNumber", tag.Track);
+    if (picture)
+        info.setPicture(*picture);
     if (!info.save())
         throw TagError(prefix + "TagLib cannot save the attributes of " + fileName);
     replaceHeader(fileName, oldHeader.size(), info.header(), prefix);

@@ -2,6 +2,7 @@
 // WMA tag attributes: read when a file is added, written into an output
 // during the tag carry-over.
 
+#include "tags/picture.h"
 #include "tags/tagrecords.h"
 
 #include <string>
@@ -19,6 +20,8 @@ bool ReadWmaTag(const std::string& fileName, WMATagStruct& tag);
 // 32-bit number. The file is replaced atomically through a copy beside it and
 // keeps its permissions. Returns false, changing nothing, when the file is
 // not a readable ASF file; throws TagError when the new file cannot be made.
-bool WriteWmaTag(const std::string& fileName, const WMATagStruct& tag);
+// With a picture, every WM/Picture is replaced by it (removed when it is empty).
+bool WriteWmaTag(const std::string& fileName, const WMATagStruct& tag,
+                 const Picture* picture = nullptr);
 
 } // namespace brisklet::tags

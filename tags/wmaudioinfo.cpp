@@ -307,6 +307,23 @@ void WMAudioInfo::setNumber(const std::string& name, uint32_t value)
         m_impl->file->tag()->setAttribute(fromUtf8(name), TagLib::ASF::Attribute(value));
 }
 
+void WMAudioInfo::setPicture(const Picture& picture)
+{
+    if (!isOpen())
+        return;
+    TagLib::ASF::Tag& tag = *m_impl->file->tag();
+    tag.removeItem("WM/Picture");
+    if (picture.empty())
+        return;
+    TagLib::ASF::Picture asf;
+    asf.setType(TagLib::ASF::Picture::FrontCover);
+    asf.setMimeType(fromUtf8(picture.mimeType));
+    asf.setDescription(fromUtf8(picture.description));
+    asf.setPicture(
+        TagLib::ByteVector(picture.data.data(), static_cast<unsigned>(picture.data.size())));
+    tag.setAttribute("WM/Picture", TagLib::ASF::Attribute(asf));
+}
+
 bool WMAudioInfo::save()
 {
     return isOpen() && m_impl->file->save();

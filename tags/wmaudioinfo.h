@@ -3,6 +3,8 @@
 // "Description" live in the file's content description object; every other
 // name is an extended attribute. Text is UTF-8 here and UTF-16 in the file.
 
+#include "tags/picture.h"
+
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -33,6 +35,8 @@ public:
 
     void setText(const std::string& name, const std::string& value);
     void setNumber(const std::string& name, uint32_t value);
+    // Replaces every WM/Picture by `picture` as the front cover (none when empty).
+    void setPicture(const Picture& picture);
     // Writes the changes into the file; false when TagLib could not save.
     bool save();
 

@@ -67,8 +67,10 @@ public:
         WavPage = 8,
         WmaPage = 9,
         OggPage = 10,
+        FlacPage = 11,
+        OpusPage = 12,
     };
-    static constexpr int pageCount = 11;
+    static constexpr int pageCount = 13;
 
     // `profile` holds the format settings; `component` makes the format checks;
     // `mirrors` are the main window's general settings; the dialog places
@@ -122,6 +124,8 @@ private:
     QWidget* buildWavPage();
     QWidget* buildWmaPage();
     QWidget* buildOggPage();
+    QWidget* buildFlacPage();
+    QWidget* buildOpusPage();
     void buildTree();
     // A control made for `key` (a list from the key's own list) and bound to it.
     QComboBox* boundList(const SettingKey& key, const char* name);

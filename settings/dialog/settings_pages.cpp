@@ -146,7 +146,8 @@ constexpr NodeSpec nodes[Tfm_set::pageCount] = {
     {"Filtering", "Set MP3 Filter", 1}, {"Expert", "Set MP3 Expert", 1},
     {"Presets", "Set MP3 Presets", 1},  {"Command Line", "Set MP3 Command Line", 1},
     {"WAV", "Set WAV Format", -1},      {"WMA", "Set WMA Format", -1},
-    {"OGG", "Set OGG Format", -1},
+    {"OGG", "Set OGG Format", -1},      {"FLAC", "Set FLAC Format", -1},
+    {"Opus", "Set Opus Format", -1},
 };
 
 } // namespace
@@ -190,7 +191,8 @@ void Tfm_set::buildPages()
     QWidget* mp3General = buildMp3GeneralPage();
     m_pageOf = {buildGeneralPage(), mp3General,        mp3General,         buildVbrPage(),
                 buildFilterPage(),  buildExpertPage(), buildPresetsPage(), buildCommandLinePage(),
-                buildWavPage(),     buildWmaPage(),    buildOggPage()};
+                buildWavPage(),     buildWmaPage(),    buildOggPage(),     buildFlacPage(),
+                buildOpusPage()};
     for (int position = 0; position < pageCount; ++position) {
         if (m_pages->indexOf(m_pageOf[static_cast<size_t>(position)]) < 0)
             m_pages->addWidget(m_pageOf[static_cast<size_t>(position)]);
@@ -476,6 +478,30 @@ QWidget* Tfm_set::buildOggPage()
     addRow(variable, "Max Bitrate: ", m_oggMaxBitrate);
     addRow(variable, "Quality: ", m_oggQuality);
     return pageOf(column({groupBox("General", general), groupBox("VBR/Quality:", variable)}));
+}
+
+QWidget* Tfm_set::buildFlacPage()
+{
+    QFormLayout* form = formLayout();
+    addRow(form, "Compression Level: ", boundSpin(keys::flacLevel, "ud_flac_level", 0, 8));
+    addRow(form, "Bit Per Sample", boundList(keys::flacBits, "cb_flac_bit"));
+    auto* notes = new QVBoxLayout;
+    for (const char* line : {"The source's frequency and channels are kept.",
+                             "Level 0 - fast convert speed; 8 - smallest file."})
+        notes->addWidget(new QLabel(QString::fromUtf8(line)));
+    return pageOf(column({groupBox("General Options:", form), groupBox("Notes:", notes)}));
+}
+
+QWidget* Tfm_set::buildOpusPage()
+{
+    QFormLayout* form = formLayout();
+    addRow(form, "Bitrate (Kbps): ", boundSpin(keys::opusBitrate, "ud_opus_bitrate", 6, 510));
+    addRow(form, "Complexity: ", boundSpin(keys::opusComplexity, "ud_opus_complexity", 0, 10));
+    auto* notes = new QVBoxLayout;
+    for (const char* line : {"Opus is always written at 48000 Hz.",
+                             "Complexity: 0 - fast convert speed; 10 - best quality."})
+        notes->addWidget(new QLabel(QString::fromUtf8(line)));
+    return pageOf(column({groupBox("General Options:", form), groupBox("Notes:", notes)}));
 }
 
 QComboBox* Tfm_set::boundList(const SettingKey& key, const char* name)

@@ -179,6 +179,7 @@ void Tfm_id3::buildControls()
         button->setMinimumWidth(76);
         return button;
     };
+    buildCoverControls();
     m_reset = dialogButton("Reset", "bt_reset");
     m_ok = dialogButton("Ok", "bt_ok");
     m_cancel = dialogButton("Cancel", "bt_cancel");
@@ -214,6 +215,10 @@ void Tfm_id3::layOutControls()
         fields->addWidget(boxes[row], row, 1);
         fields->addWidget(m_all[indexOf(field)], row, 2, comment ? Qt::AlignTop : Qt::Alignment());
     }
+    const int coverRowAt = static_cast<int>(tagFields.size());
+    fields->addWidget(new QLabel(QStringLiteral("Picture:"), m_group), coverRowAt, 0,
+                      Qt::AlignTop | Qt::AlignLeft);
+    fields->addLayout(coverRow(), coverRowAt, 1, 1, 2);
     fields->setColumnMinimumWidth(1, 230);
     fields->setRowStretch(static_cast<int>(indexOf(TagField::Comment)), 1);
 
@@ -247,6 +252,9 @@ void Tfm_id3::layOutControls()
         setTabOrder(box, m_all[indexOf(field)]);
         previous = m_all[indexOf(field)];
     }
+    setTabOrder(previous, m_pictureButton);
+    setTabOrder(m_pictureButton, m_noPictureButton);
+    previous = m_noPictureButton;
     setTabOrder(previous, m_ok);
     setTabOrder(m_ok, m_cancel);
     setTabOrder(m_cancel, m_reset);
@@ -285,6 +293,8 @@ void Tfm_id3::connectControls()
         connect(m_all[indexOf(field)], &QPushButton::clicked, this,
                 [this, field] { AllClick(field); });
     connect(m_list, &QTreeWidget::itemSelectionChanged, this, &Tfm_id3::lv_id3Click);
+    connect(m_pictureButton, &QPushButton::clicked, this, &Tfm_id3::PictureClick);
+    connect(m_noPictureButton, &QPushButton::clicked, this, &Tfm_id3::NoPictureClick);
     connect(m_reset, &QPushButton::clicked, this, &Tfm_id3::ResetClick);
     connect(m_ok, &QPushButton::clicked, this, &Tfm_id3::OkClick);
     connect(m_cancel, &QPushButton::clicked, this, &Tfm_id3::CancelClick);
@@ -420,6 +430,7 @@ void Tfm_id3::loadBoxes(const AudioFileinfo& record, const QString& title)
         setBoxText(field, field == TagField::Title ? title
                                                    : QString::fromStdString(fieldOf(shown, field)));
     m_loading = false;
+    showCover(shown.Cover);
     // What the window sets is stored like anything typed: a Title taken from
     // the caption becomes the row's working Title.
     for (TagField field : tagFields)
@@ -432,6 +443,7 @@ void Tfm_id3::clearBoxes()
     for (TagField field : tagFields)
         setBoxText(field, QString());
     m_loading = false;
+    showCover({});
 }
 
 void Tfm_id3::store(TagField field)

@@ -9,10 +9,13 @@
 #include <QDialog>
 
 #include <array>
+#include <functional>
 #include <string>
 #include <vector>
 
 class QComboBox;
+class QLabel;
+class QLayout;
 class QGroupBox;
 class QLineEdit;
 class QPlainTextEdit;
@@ -75,6 +78,15 @@ public:
     QPlainTextEdit* edt_com() const { return m_comment; }
     // The "All" button beside the box of `field`.
     QPushButton* allButton(TagField field) const;
+    // The cover picture of the selected file, and its two buttons.
+    QLabel* img_cover() const { return m_cover; }
+    QPushButton* bt_picture() const { return m_pictureButton; }
+    QPushButton* bt_nopicture() const { return m_noPictureButton; }
+    // Who asks for the image file that replaces a cover (empty: none chosen)
+    // and who shows why one is refused; the defaults are the file dialog and
+    // a message box.
+    void setPictureDialogs(std::function<QString(QWidget*)> choose,
+                           std::function<void(QWidget*, const QString&)> inform);
     QPushButton* bt_reset() const { return m_reset; }
     QPushButton* bt_ok() const { return m_ok; }
     QPushButton* bt_cancel() const { return m_cancel; }
@@ -110,6 +122,13 @@ private:
     // Leaving a box: its text once more, and the Title becomes the caption.
     void leaveBox(TagField field);
 
+    // The cover controls (tfm_id3_cover.cpp).
+    void buildCoverControls();
+    QLayout* coverRow();
+    void showCover(const Picture& picture);
+    void PictureClick();
+    void NoPictureClick();
+
     void lv_id3Click();
     void AllClick(TagField field);
     void ResetClick();
@@ -132,6 +151,11 @@ private:
     QComboBox* m_genre = nullptr;
     QPlainTextEdit* m_comment = nullptr;
     std::array<QPushButton*, 6> m_all{};
+    QLabel* m_cover = nullptr;
+    QPushButton* m_pictureButton = nullptr;
+    QPushButton* m_noPictureButton = nullptr;
+    std::function<QString(QWidget*)> m_choosePicture;
+    std::function<void(QWidget*, const QString&)> m_inform;
     QPushButton* m_reset = nullptr;
     QPushButton* m_ok = nullptr;
     QPushButton* m_cancel = nullptr;

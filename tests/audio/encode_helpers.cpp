@@ -55,6 +55,24 @@ EncoderFormat wmaFormat(int profile)
     return f;
 }
 
+EncoderFormat flacFormat(int bits, int level)
+{
+    EncoderFormat f;
+    f.kind = audio::OutputFormat::Flac;
+    f.flacBits = bits;
+    f.flacLevel = level;
+    return f;
+}
+
+EncoderFormat opusFormat(int bitrate, int complexity)
+{
+    EncoderFormat f;
+    f.kind = audio::OutputFormat::Opus;
+    f.opusBitrate = bitrate;
+    f.opusComplexity = complexity;
+    return f;
+}
+
 Encoded encodeTone(const EncoderFormat& format, const std::string& path, int64_t frames,
                    int inputRate, int inputChannels, int64_t blockFrames)
 {

@@ -14,6 +14,8 @@ audio::EncoderFormat mp3Format(const audio::LameSettings& settings = {});
 audio::EncoderFormat oggFormat(int rate, int channels, int bitrate, int minimum = 0,
                                int maximum = 0, int quality = -1);
 audio::EncoderFormat wmaFormat(int profile);
+audio::EncoderFormat flacFormat(int bits, int level = 5);
+audio::EncoderFormat opusFormat(int bitrate, int complexity = 10);
 
 struct Encoded {
     int rate = 0;

@@ -65,7 +65,11 @@ TEST(MalformedRead, AFormatsMagicFollowedByRandomBytesIsRefused)
     const std::string asf("\x30\x26\xB2\x75\x8E\x66\xCF\x11\xA6\xD9\x00\xAA\x00\x62\xCE\x6C", 16);
     for (const std::string& magic :
          {std::string("RIFF"), std::string("RIFF\x10\0\0\0WAVEfmt ", 16), std::string("OggS"),
-          std::string("fLaC"), std::string("ID3\x03"), asf}) {
+          std::string("fLaC"), std::string("ID3\x03"), asf,
+          std::string("OggS") + std::string(22, '\0') + "\x01\x13OpusHead",
+          std::string("\0\0\0\x20"
+                      "ftypM4A ",
+                      12)}) {
         SCOPED_TRACE(magic);
         writeFileBytes(dir.file("m.wav"), magic + randomBytes(20000, 7));
         expectRefused(dir.file("m.wav"));
@@ -104,7 +108,11 @@ TEST(MalformedRead, TruncatedFilesReadUpToTheDamage)
     writeMp3(dir.file("t.mp3"), signal, 44100, 2);
     writeOgg(dir.file("t.ogg"), signal, 44100, 2);
     writeWma(dir.file("t.wma"), signal, 44100, 2);
-    for (const char* name : {"t.wav", "t.flac", "t.mp3", "t.ogg", "t.wma"}) {
+    runOrFail("opusenc --quiet " + shellQuote(dir.file("t.wav")) + " " +
+              shellQuote(dir.file("t.opus")));
+    runOrFail("ffmpeg -v error -i " + shellQuote(dir.file("t.wav")) +
+              " -c:a aac -movflags +faststart " + shellQuote(dir.file("t.m4a")));
+    for (const char* name : {"t.wav", "t.flac", "t.mp3", "t.ogg", "t.wma", "t.opus", "t.m4a"}) {
         SCOPED_TRACE(name);
         const std::string whole = readFileBytes(dir.file(name));
         const std::string cut = dir.file(std::string("cut_") + name);

@@ -14,7 +14,7 @@ constexpr int kRate = 44100;
 constexpr int64_t kFrames = 3 * kRate + 77;
 constexpr int64_t kReadFrames = 3000;
 
-enum class Source { Wav, Flac, Raw, Mp3, Mp3Vbr, Mp3VbrNoXing, Mp2, Ogg, Wma, Vox };
+enum class Source { Wav, Flac, Raw, Mp3, Mp3Vbr, Mp3VbrNoXing, Mp2, Ogg, Wma, Vox, Opus, M4a };
 
 std::string makeSource(const TempDir& dir, Source source)
 {
@@ -61,6 +61,16 @@ std::string makeSource(const TempDir& dir, Source source)
     case Source::Wma:
         writeWma(dir.file("s.wma"), signal, kRate, 2);
         return dir.file("s.wma");
+    case Source::Opus: // by another encoder, with its own resampler
+    case Source::M4a: {
+        const bool opus = source == Source::Opus;
+        writePcmFile(dir.file("in.wav"), signal, kRate, 2);
+        const std::string out = dir.file(opus ? "s.opus" : "s.m4a");
+        runOrFail(opus ? "opusenc --quiet " + shellQuote(dir.file("in.wav")) + " " + shellQuote(out)
+                       : "ffmpeg -v error -i " + shellQuote(dir.file("in.wav")) +
+                             " -c:a aac -movie_timescale 44100 " + shellQuote(out));
+        return out;
+    }
     case Source::Vox:
         writeToneWav(dir.file("v.wav"), kFrames, 8000, 1);
         runOrFail("sox " + shellQuote(dir.file("v.wav")) + " -e oki-adpcm " +
@@ -94,21 +104,29 @@ TEST_P(SeekTest, ReadsAfterASeekEqualAFullDecode)
         ASSERT_EQ(block.frameCount(), expected);
         std::vector<float> want(whole.begin() + frame * channels,
                                 whole.begin() + (frame + expected) * channels);
-        EXPECT_EQ(block.samples(), want);
+        if (GetParam() == Source::M4a) {
+            // FFmpeg's AAC decoder, started a few codec frames before the
+            // position, gives the same samples but for their last bits; a
+            // frame off would differ by 0.06 in the 880 Hz channel.
+            EXPECT_LT(maxDifference(block.samples().data(), want.data(), want.size()), 2e-3f);
+        } else {
+            EXPECT_EQ(block.samples(), want);
+        }
     }
 }
 
 std::string sourceName(const ::testing::TestParamInfo<Source>& param)
 {
-    static const char* const kNames[] = {"Wav",          "Flac", "Raw", "Mp3", "Mp3Vbr",
-                                         "Mp3VbrNoXing", "Mp2",  "Ogg", "Wma", "Vox"};
+    static const char* const kNames[] = {"Wav", "Flac", "Raw", "Mp3", "Mp3Vbr", "Mp3VbrNoXing",
+                                         "Mp2", "Ogg",  "Wma", "Vox", "Opus",   "M4a"};
     return kNames[static_cast<int>(param.param)];
 }
 
 INSTANTIATE_TEST_SUITE_P(AllFormats, SeekTest,
                          ::testing::Values(Source::Wav, Source::Flac, Source::Raw, Source::Mp3,
                                            Source::Mp3Vbr, Source::Mp3VbrNoXing, Source::Mp2,
-                                           Source::Ogg, Source::Wma, Source::Vox),
+                                           Source::Ogg, Source::Wma, Source::Vox, Source::Opus,
+                                           Source::M4a),
                          sourceName);
 
 TEST(Seek, BeyondTheEndGivesAnEmptyBlock)

@@ -43,6 +43,8 @@ std::vector<Source> makeSources(const TempDir& dir)
           ffmpeg + "-c:a mp2 -b:a 192k " + shellQuote(dir.file("in.mp2")),
           ffmpeg + "-c:a libvorbis " + shellQuote(dir.file("in.ogg")),
           ffmpeg + "-c:a wmav2 -b:a 128k " + shellQuote(dir.file("in.wma")),
+          ffmpeg + "-c:a aac -movie_timescale 44100 " + shellQuote(dir.file("in.m4a")),
+          "opusenc --quiet " + shellQuote(wav) + " " + shellQuote(dir.file("in.opus")),
           "sox " + shellQuote(wav) + " " + shellQuote(dir.file("in.flac")),
           "sox " + shellQuote(wav) + " -t raw -e signed -b 16 -L " + shellQuote(dir.file("in.raw")),
           "sox " + shellQuote(dir.file("voice.wav")) + " -e oki-adpcm " +
@@ -51,10 +53,17 @@ std::vector<Source> makeSources(const TempDir& dir)
         EXPECT_EQ(made.exitCode, 0) << command << "\n" << made.output;
     }
     return {
-        {"in.wav", kRate, 2, kFrames, 0},        {"in.flac", kRate, 2, kFrames, 0},
-        {"in.raw", kRate, 2, kFrames, 0},        {"in.mp3", kRate, 2, kFrames, 0},
-        {"in.ogg", kRate, 2, kFrames, 0},        {"in.mp2", kRate, 2, kFrames, 2 * 1152},
-        {"in.wma", kRate, 2, kFrames, 2 * 2048}, {"in.vox", 8000, 1, 8000, 0},
+        {"in.wav", kRate, 2, kFrames, 0},
+        {"in.flac", kRate, 2, kFrames, 0},
+        {"in.raw", kRate, 2, kFrames, 0},
+        {"in.mp3", kRate, 2, kFrames, 0},
+        {"in.ogg", kRate, 2, kFrames, 0},
+        {"in.mp2", kRate, 2, kFrames, 2 * 1152},
+        {"in.wma", kRate, 2, kFrames, 2 * 2048},
+        {"in.vox", 8000, 1, 8000, 0},
+        {"in.m4a", kRate, 2, kFrames, 0},
+        // opusenc converts to 48 kHz itself: the length is the converted one.
+        {"in.opus", 48000, 2, (kFrames * 48000 + kRate - 1) / kRate, 0},
     };
 }
 
@@ -109,14 +118,14 @@ TEST_F(CliFormats, InfoReadsEverySourceFormat)
     }
 }
 
-// Each source into one output format, taking the four in turn, so that every
+// Each source into one output format, taking the six in turn, so that every
 // source and every output is covered (WAV into each output: cli_test.cpp).
 TEST_F(CliFormats, ConvertWritesFromEverySourceIntoEveryOutputFormat)
 {
-    const char* const outputs[] = {"mp3", "wav", "wma", "ogg"};
+    const char* const outputs[] = {"mp3", "wav", "wma", "ogg", "flac", "opus"};
     for (size_t i = 0; i < sources.size(); ++i) {
         const Source& s = sources[i];
-        const char* format = outputs[i % 4];
+        const char* format = outputs[i % std::size(outputs)];
         SCOPED_TRACE(std::string(s.name) + " -> " + format);
         const std::string out = dir->file(std::string(s.name) + "." + format);
         CommandResult result =

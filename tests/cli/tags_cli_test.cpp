@@ -84,18 +84,19 @@ struct TagsCli : ::testing::Test {
 
 TEST_F(TagsCli, TagsPrintsTheSeededRecord)
 {
-    // Titles of MP3 and Ogg files are cleaned and trimmed; Year is never seeded.
+    // Titles of MP3 and Ogg files are cleaned and trimmed.
     CommandResult r = run("tags " + shellQuote(taggedOgg()));
     EXPECT_EQ(r.exitCode, 0) << errors();
     EXPECT_EQ(r.output,
               "Title=" + NonAscii +
-                  "\nArtist=Artist\nAlbum=Album\nYear=\nGenre=Rock\nComment=two\\nlines\n");
+                  "\nArtist=Artist\nAlbum=Album\nYear=1999\nGenre=Rock\nComment=two\\nlines"
+                  "\nTrack=4\nPicture=\n");
 
     r = run("tags " + shellQuote(taggedMp3()));
     EXPECT_EQ(r.exitCode, 0) << errors();
-    EXPECT_EQ(r.output,
-              "Title=" + NonAscii +
-                  "\nArtist=Ärtist\nAlbum=Album\nYear=\nGenre=Jazz\nComment=back\\\\slash\n");
+    EXPECT_EQ(r.output, "Title=" + NonAscii +
+                            "\nArtist=Ärtist\nAlbum=Album\nYear=\nGenre=Jazz\nComment=back\\\\slash"
+                            "\nTrack=2\nPicture=\n");
 
     // WMA values as read, not cleaned.
     const std::string wma = makeEncodedTone(dir, "in.wma");
@@ -106,12 +107,13 @@ TEST_F(TagsCli, TagsPrintsTheSeededRecord)
                   .exitCode,
               0);
     r = run("tags " + shellQuote(dir.file("tagged.wma")));
-    EXPECT_EQ(r.output, "Title= a: b\nArtist=Artist\nAlbum=Album\nYear=\nGenre=Pop\nComment=\n");
+    EXPECT_EQ(r.output, "Title= a: b\nArtist=Artist\nAlbum=Album\nYear=\nGenre=Pop\nComment=\n"
+                        "Track=\nPicture=\n");
 
     writeToneWav(dir.file("plain.wav"), 800, 8000, 1);
     r = run("tags " + shellQuote(dir.file("plain.wav")));
     EXPECT_EQ(r.exitCode, 0);
-    EXPECT_EQ(r.output, "Title=\nArtist=\nAlbum=\nYear=\nGenre=\nComment=\n");
+    EXPECT_EQ(r.output, "Title=\nArtist=\nAlbum=\nYear=\nGenre=\nComment=\nTrack=\nPicture=\n");
 }
 
 TEST_F(TagsCli, TagsNamesTheFileItCannotRead)

@@ -283,6 +283,8 @@ TEST(SourceListText, SizeCaptionAndFolderNames)
     EXPECT_EQ(captionFor("/m/a.mp3", {"  "}, AddOrigin::Dialog), "a.mp3");
     EXPECT_TRUE(isFolderSourceName("X.MP3"));
     EXPECT_TRUE(isFolderSourceName("y.Vox"));
+    EXPECT_TRUE(isFolderSourceName("f.FLAC") && isFolderSourceName("o.opus") &&
+                isFolderSourceName("m.m4a"));
     EXPECT_FALSE(isFolderSourceName("z.mp2"));
     EXPECT_FALSE(isFolderSourceName("notes.txt"));
 }

@@ -1,6 +1,7 @@
 // The tag carry-over through the split job and the real encoders: each output
-// gets its own source's record in its own format, as independent readers show
-// it, and joined outputs get no tags.
+// gets its own source's record in its own format (year, track and cover
+// picture included), as independent readers show it, and joined outputs get
+// no tags.
 #include "jobfixture.h"
 #include "tagtestfiles.h"
 
@@ -61,20 +62,18 @@ TEST(TagCarry, OggSourcesSplitToMp3GiveTheFiveFieldsOfTheirOwnRecord)
                            "GENRE=Rock", "COMMENT=not carried", "TRACKNUMBER=3", "DATE=1999"}));
     f.addSource(oggSource(f.dir, "second.ogg",
                           {"TITLE=Other", "ARTIST=Second artist", "GENRE=Pop", "COMMENT=x"}));
-    // Year is never seeded; the editor gives it.
-    ASSERT_EQ(
-        f.model.sources().TagList().at(0),
-        (tags::AudioFileinfo{NonAscii, "First artist", "", "First album", "not carried", "Rock"}));
-    f.model.sources().TagList()[0].Year = "2024";
+    // The source's year is seeded and carried.
+    ASSERT_EQ(f.model.sources().TagList().at(0),
+              (tags::AudioFileinfo{NonAscii, "First artist", "1999", "First album", "not carried",
+                                   "Rock", "3"}));
 
     const std::vector<std::string> outputs = f.split(audio::OutputFormat::Mp3);
 
     ASSERT_EQ(outputs.size(), 2u);
     EXPECT_EQ(f.tagged, outputs);
     EXPECT_EQ(mutagenId3Fields(outputs[0]),
-              "2.3.0|" + NonAscii + "|First artist|First album|2024|Rock||");
+              "2.3.0|" + NonAscii + "|First artist|First album|1999|Rock|3|");
     EXPECT_EQ(mutagenId3Fields(outputs[1]), "2.3.0|Other|Second artist|||Pop||");
-    EXPECT_TRUE(hasEmptyTrackAndComment(outputs[0]));
     EXPECT_TRUE(hasEmptyTrackAndComment(outputs[1]));
     EXPECT_EQ(ffprobeValue(outputs[0], "TAG:title"), NonAscii);
     EXPECT_NEAR(static_cast<double>(decodedFrames(outputs[0])), 2.0 * 44100, 1);
@@ -89,7 +88,8 @@ TEST(TagCarry, Mp3SourceSplitToOggAndWmaCarriesTheSameFields)
     const std::vector<std::string> ogg = f.split(audio::OutputFormat::Ogg);
     ASSERT_EQ(ogg.size(), 1u);
     EXPECT_EQ(vorbisCommentList(ogg[0]),
-              "Title=" + NonAscii + "\nArtist=Ärtist\nAlbum=Album\nDate=2024\nGenre=Jazz");
+              "Title=" + NonAscii +
+                  "\nArtist=Ärtist\nAlbum=Album\nTrackNumber=7\nDate=2024\nGenre=Jazz");
     const CommandResult check = runCommand("ogginfo " + shellQuote(ogg[0]));
     EXPECT_EQ(check.exitCode, 0) << check.output;
 
@@ -101,7 +101,7 @@ TEST(TagCarry, Mp3SourceSplitToOggAndWmaCarriesTheSameFields)
     EXPECT_EQ(ffprobeValue(wma[0], "TAG:genre"), "Jazz");
     EXPECT_EQ(ffprobeValue(wma[0], "TAG:WM/Year"), "2024");
     EXPECT_EQ(ffprobeValue(wma[0], "TAG:comment"), "");
-    EXPECT_EQ(ffprobeValue(wma[0], "TAG:track"), "0");
+    EXPECT_EQ(ffprobeValue(wma[0], "TAG:track"), "7");
     EXPECT_EQ(f.tagged, (std::vector<std::string>{ogg[0], wma[0]}));
 }
 

@@ -57,6 +57,11 @@ public:
     {
         m_inner.SetOggFormat(rate, channels, bitrate, minimum, maximum, quality);
     }
+    void SetFlacFormat(int bits, int level) override { m_inner.SetFlacFormat(bits, level); }
+    void SetOpusFormat(int bitrate, int complexity) override
+    {
+        m_inner.SetOpusFormat(bitrate, complexity);
+    }
     void AttachMp3Encoder(const audio::IAudioFile2LameEnc& encoder) override
     {
         m_inner.AttachMp3Encoder(encoder);

@@ -145,6 +145,14 @@ public:
         m_log.push_back(call("SetOggFormat", sampleRate, channels, bitrate, minimum, maximum,
                              static_cast<int>(quality)));
     }
+    void SetFlacFormat(int bits, int level) override
+    {
+        m_log.push_back(call("SetFlacFormat", bits, level));
+    }
+    void SetOpusFormat(int bitrate, int complexity) override
+    {
+        m_log.push_back(call("SetOpusFormat", bitrate, complexity));
+    }
     void AttachMp3Encoder(const audio::IAudioFile2LameEnc&) override
     {
         m_log.push_back(call("AttachMp3Encoder"));

@@ -44,7 +44,7 @@ TEST(SettingKeys, EveryKeyIsUniqueAndEveryListDefaultLiesInItsList)
             }
         }
     }
-    EXPECT_EQ(names.size(), 48u);
+    EXPECT_EQ(names.size(), 52u);
 }
 
 TEST(SettingKeys, TwoQualitiesShowFourInTheDialogAndEncodeWithFive)

@@ -10,7 +10,7 @@
 namespace brisklet::test {
 
 // A one-second stereo tone encoded by the extension of `name` (.mp3, .ogg,
-// .wma) in `dir`; returns its path. MP3s carry the encoder's own ID3v2 tag.
+// .wma, .flac, .opus, .m4a) in `dir`; returns its path. MP3s carry the encoder's own ID3v2 tag.
 std::string makeEncodedTone(const TempDir& dir, const std::string& name, double seconds = 1.0);
 
 // Runs a Python snippet with mutagen (an independent ID3 reader); `path` is

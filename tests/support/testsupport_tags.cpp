@@ -23,10 +23,16 @@ std::string makeEncodedTone(const TempDir& dir, const std::string& name, double 
     std::string extension = fs::path(name).extension().string();
     for (char& c : extension)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    const std::string codec = extension == ".mp3"   ? "libmp3lame"
-                              : extension == ".ogg" ? "libvorbis"
-                                                    : "wmav2";
-    const std::string format = extension == ".wma" ? "asf" : extension.substr(1);
+    const std::string codec = extension == ".mp3"    ? "libmp3lame"
+                              : extension == ".ogg"  ? "libvorbis"
+                              : extension == ".flac" ? "flac"
+                              : extension == ".opus" ? "libopus"
+                              : extension == ".m4a"  ? "aac"
+                                                     : "wmav2";
+    const std::string format = extension == ".wma"    ? "asf"
+                               : extension == ".opus" ? "ogg"
+                               : extension == ".m4a"  ? "ipod"
+                                                      : extension.substr(1);
     const CommandResult result =
         runCommand("ffmpeg -v error -y -f lavfi -i sine=frequency=440:sample_rate=44100:duration=" +
                    std::to_string(seconds) + " -ac 2 -c:a " + codec + " -f " + format + " " +

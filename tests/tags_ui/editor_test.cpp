@@ -10,7 +10,9 @@
 
 #include <QComboBox>
 #include <QDir>
+#include <QImage>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
 #include <QPixmap>
@@ -200,7 +202,7 @@ TEST_F(TagEditorTest, BothMenuItemsOpenTheEditorAtTheMainWindowsCorner)
                 EXPECT_EQ(editor().edt_art()->text(), QStringLiteral("Ann"));
                 EXPECT_EQ(editor().edt_genre()->currentText(), QStringLiteral("Jazz"));
                 EXPECT_EQ(editor().edt_com()->toPlainText(), QStringLiteral("mp3 note"));
-                EXPECT_EQ(editor().edt_year()->text(), QString()); // never seeded
+                EXPECT_EQ(editor().edt_year()->text(), QStringLiteral("1999"));
                 // Keyboard: the list has the focus and Down loads the next row.
                 keyClick(editor().lv_id3(), Qt::Key_Down);
                 EXPECT_EQ(editor().selectedRow(), 1);
@@ -288,6 +290,39 @@ TEST_F(TagEditorTest, OkCommitsTheWorkingCopyAndCaptionsFollowTheTitles)
     });
     EXPECT_EQ(tagList()[1].Title, "");
     EXPECT_EQ(column(window->lv(), 0)[1], QStringLiteral("Café: Ünïcode — 東京"));
+}
+
+TEST_F(TagEditorTest, TheCoverPictureIsShownReplacedAndRemoved)
+{
+    QImage red(8, 8, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    ASSERT_TRUE(red.save(QString::fromStdString(dir.file("red.png"))));
+    test::writeFileBytes(dir.file("notes.txt"), "no image");
+    addThroughDialog({mp3("a.mp3", {.Title = "A"}), mp3("b.mp3", {.Title = "B"})});
+    std::string chosen;
+    QString informed;
+    editor().setPictureDialogs([&](QWidget*) { return QString::fromStdString(chosen); },
+                               [&](QWidget*, const QString& message) { informed = message; });
+    withEditor([&] {
+        EXPECT_EQ(editor().img_cover()->text(), QStringLiteral("None"));
+        EXPECT_FALSE(editor().bt_nopicture()->isEnabled());
+        chosen = dir.file("red.png");
+        editor().bt_picture()->click();
+        EXPECT_FALSE(editor().img_cover()->pixmap().isNull());
+        EXPECT_TRUE(editor().bt_nopicture()->isEnabled());
+        chosen = dir.file("notes.txt");
+        editor().bt_picture()->click();
+        EXPECT_EQ(informed, QString::fromStdString(chosen + " is no JPEG, PNG or GIF image"));
+        clickRow(1);
+        EXPECT_EQ(editor().img_cover()->text(), QStringLiteral("None"));
+        chosen = dir.file("red.png");
+        editor().bt_picture()->click();
+        editor().bt_nopicture()->click();
+        editor().bt_ok()->click();
+    });
+    EXPECT_EQ(tagList()[0].Cover.data, test::readFileBytes(dir.file("red.png")));
+    EXPECT_EQ(tagList()[0].Cover.mimeType, "image/png");
+    EXPECT_TRUE(tagList()[1].Cover.empty());
 }
 
 TEST_F(TagEditorTest, AllButtonsCopyOneBoxIntoEveryRow)
@@ -463,11 +498,10 @@ TEST_F(TagEditorTest, AddingAFolderSeedsTheSameRecordsAsAddingTheFiles)
                             .Comment = "wma note",
                             .Genre = "Pop"}),
         tone("music/d.wav", 1.0)};
-    // Year is never seeded; MP3 and OGG titles are cleaned and trimmed, WMA
-    // values are taken as read.
-    const tags::TagList expected = {{"ab c", "Ann", "", "", "note", "Jazz"},
-                                    {"xy", "Bob", "", "", "", ""},
-                                    {" w:ma ", " Cid ", "", "", "wma note", "Pop"},
+    // MP3 and OGG titles are cleaned and trimmed, WMA values are taken as read.
+    const tags::TagList expected = {{"ab c", "Ann", "1999", "", "note", "Jazz"},
+                                    {"xy", "Bob", "2001", "", "", ""},
+                                    {" w:ma ", " Cid ", "2002", "", "wma note", "Pop"},
                                     {}};
     nextFolder = QString::fromStdString(dir.file("music"));
     menu(window->p_file(), "Add Folder");

@@ -1,0 +1,77 @@
+// Opus and M4A (AAC) sources made by other programs (opusenc, ffmpeg): exact
+// lengths from the files' own trimming information, samples as ffmpeg decodes
+// them.
+#include "read_helpers.h"
+#include "testsupport.h"
+
+#include <gtest/gtest.h>
+
+using namespace brisklet;
+using namespace brisklet::test;
+
+namespace {
+
+constexpr int64_t kFrames = 2 * 44100 + 77;
+
+std::string toneWav(const TempDir& dir, int rate, int channels)
+{
+    const std::string path = dir.file("in.wav");
+    writePcmFile(path, makeSignal(kFrames * rate / 44100, rate, channels), rate, channels);
+    return path;
+}
+
+} // namespace
+
+TEST(DecodeOpus, OpusencFilesReadTheirTrimmedLengthAsFfmpegDoes)
+{
+    TempDir dir;
+    for (int channels : {2, 1}) {
+        SCOPED_TRACE(channels);
+        const std::string path = dir.file("a.opus");
+        runOrFail("opusenc --quiet " + shellQuote(toneWav(dir, 44100, channels)) + " " +
+                  shellQuote(path));
+        auto reader = audio::createAudioFile();
+        reader->OpenRead(path);
+        EXPECT_EQ(reader->SampleRate(), 48000);
+        EXPECT_EQ(reader->Channels(), channels);
+        const std::vector<float> samples = readAll(*reader);
+        // opusenc resamples 44.1 kHz itself and trims to the converted length.
+        const int64_t expected = (kFrames * 48000 + 44099) / 44100;
+        EXPECT_EQ(reader->TotalFrames(), expected);
+        EXPECT_EQ(static_cast<int64_t>(samples.size()) / channels, expected);
+        const DecodedAudio ffmpeg = decodeWithFfmpeg(path);
+        ASSERT_EQ(ffmpeg.samples.size(), samples.size());
+        // ffmpeg has a decoder of its own: close, not equal.
+        EXPECT_LT(maxDifference(ffmpeg.samples.data(), samples.data(), samples.size()), 2e-3f);
+    }
+}
+
+TEST(DecodeM4a, TheEditListGivesTheLengthAndTheDelay)
+{
+    TempDir dir;
+    struct Case {
+        int rate, channels;
+        const char* options;
+    };
+    for (Case c : {Case{44100, 2, "-c:a aac -b:a 128k"}, Case{22050, 1, "-c:a aac -b:a 48k"},
+                   Case{44100, 2, "-c:a alac"}}) {
+        SCOPED_TRACE(c.options);
+        const std::string path = dir.file("a.m4a");
+        // A movie time scale of the sample rate makes the edit list exact.
+        runOrFail("ffmpeg -v error -y -i " + shellQuote(toneWav(dir, c.rate, c.channels)) + " " +
+                  c.options + " -movie_timescale " + std::to_string(c.rate) + " " +
+                  shellQuote(path));
+        auto reader = audio::createAudioFile();
+        reader->OpenRead(path);
+        EXPECT_EQ(reader->SampleRate(), c.rate);
+        EXPECT_EQ(reader->Channels(), c.channels);
+        const int64_t frames = kFrames * c.rate / 44100;
+        EXPECT_EQ(reader->TotalFrames(), frames);
+        const std::vector<float> samples = readAll(*reader);
+        ASSERT_EQ(static_cast<int64_t>(samples.size()) / c.channels, frames);
+        // ffmpeg drops the delay too, but keeps the padding of the last frame.
+        const DecodedAudio ffmpeg = decodeWithFfmpeg(path);
+        ASSERT_GE(ffmpeg.samples.size(), samples.size());
+        EXPECT_EQ(maxDifference(ffmpeg.samples.data(), samples.data(), samples.size()), 0.0f);
+    }
+}
