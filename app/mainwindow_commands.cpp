@@ -130,6 +130,7 @@ void Tfm_main::createMenus()
     auto clear = unlessConverting([this] { clearCommand(); });
     auto stop = [this] { stopCommand(); };
     auto tags = [this] { showTagEditor(); };
+    auto segments = unlessConverting([this] { showSegmentEditor(); });
 
     item(m_pFile, "Add File", unlessConverting([this] { addFiles(); }));
     item(m_pFile, "Add Folder", unlessConverting([this] { addFolder(); }));
@@ -143,6 +144,7 @@ void Tfm_main::createMenus()
     item(m_pAction, "Clear", clear);
     m_pAction->addSeparator();
     item(m_pAction, "ID3 info", tags);
+    item(m_pAction, "Segment Editor", segments);
     m_pAction->addSeparator();
     item(m_pAction, "Split", unlessConverting([this] { splitCommand(); }));
     item(m_pAction, "Join", unlessConverting([this] { joinCommand(); }));
@@ -154,6 +156,7 @@ void Tfm_main::createMenus()
     item(m_pLv, "Clear", clear);
     item(m_pLv, "Remove", removeFile);
     item(m_pLv, "ID3 info", tags);
+    item(m_pLv, "Segment Editor", segments);
     m_pLv->addSeparator();
     item(m_pLv, "UP", up);
     item(m_pLv, "Down", down);

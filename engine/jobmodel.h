@@ -8,6 +8,7 @@
 #include "audio/audiofile.h"
 #include "engine/jobview.h"
 #include "engine/mainstate.h"
+#include "engine/segmentedit.h"
 #include "engine/segments.h"
 #include "engine/sourcelist.h"
 
@@ -59,6 +60,16 @@ public:
     void resetSegments();
     // A click or double click in the segment list.
     void segmentListClicked();
+
+    // --- segment editor ---
+
+    // The segments of the entry the segment list edits, for the editor; false
+    // with the message to show (or none) when there is nothing to edit.
+    bool editSegments(SegmentEdit& edit, std::string& refusal);
+    // Writes the editor's segments back into that entry and shows them.
+    // Returns the message to show (a committed segment that ends before it
+    // begins), or "".
+    std::string applySegmentEdit(const SegmentEdit& edit);
 
     // For the jobs: one row's status, and removing a row (the trim).
     void setSegmentStatus(int row, const std::string& status);

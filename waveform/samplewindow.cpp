@@ -41,4 +41,31 @@ float SampleWindow::sampleAt(int64_t frame, int channel) const
     return m_samples[static_cast<size_t>(at * m_channels + channel)];
 }
 
+float SampleWindow::mean(int64_t frame) const
+{
+    float sum = 0.0f;
+    for (int c = 0; c < m_channels; ++c)
+        sum += sampleAt(frame, c);
+    return m_channels ? sum / static_cast<float>(m_channels) : 0.0f;
+}
+
+int64_t SampleWindow::nearestZeroCrossing(int64_t frame, int64_t radius)
+{
+    cover(frame - radius - 1, 2 * radius + 2);
+    auto crossesAt = [this](int64_t f) {
+        if (f - 1 < m_first || f >= m_first + frameCount())
+            return false;
+        const float before = mean(f - 1);
+        const float here = mean(f);
+        return here == 0.0f || (before < 0.0f) != (here < 0.0f);
+    };
+    for (int64_t distance = 0; distance <= radius; ++distance) {
+        if (crossesAt(frame - distance))
+            return frame - distance;
+        if (crossesAt(frame + distance))
+            return frame + distance;
+    }
+    return frame;
+}
+
 } // namespace brisklet::waveform

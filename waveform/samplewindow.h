@@ -30,7 +30,14 @@ public:
     // The sample of `channel` at `frame`, 0 outside what is held.
     float sampleAt(int64_t frame, int channel) const;
 
+    // The frame nearest to `frame`, within `radius` frames, where the channels'
+    // mean changes sign or is zero; `frame` itself when there is none. Reads
+    // what it lacks.
+    int64_t nearestZeroCrossing(int64_t frame, int64_t radius);
+
 private:
+    float mean(int64_t frame) const;
+
     std::string m_path;
     std::unique_ptr<audio::IAudioFile2> m_reader;
     int m_channels = 0;
