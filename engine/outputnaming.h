@@ -9,9 +9,6 @@
 
 namespace brisklet::engine {
 
-// ".mp3", ".wav", ".wma", ".ogg" for output formats 0-3; empty for any other.
-std::string extensionForFormat(int outputFormat);
-
 // A display name up to, not including, its first "."; the whole name when it has
 // no "." or starts with one ("a.b.c" gives "a", ".x.wav" gives ".x.wav").
 std::string nameBase(const std::string& displayName);
