@@ -335,8 +335,8 @@ void Tfm_main::barScrollTrack(skin::SkinObject* source)
                                                                           : selectedSourceRow()];
     if (showPlayedSegmentTimeAtBar(s.barPosition))
         return; // a segment preview shows the time within the played segment
-    setTimeCaption(timeText(
-        engine::timeAtBar(s.barPosition, entry.durationSeconds, positionBar().usableRange())));
+    setTimeCaption(
+        timeTextMs(engine::timeAtBar(s.barPosition, entry.wholeMs(), positionBar().usableRange())));
 }
 
 void Tfm_main::barMouseUp(skin::SkinObject* source)

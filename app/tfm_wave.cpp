@@ -1,6 +1,6 @@
 #include "app/tfm_wave.h"
 
-#include "app/timetext_ms.h"
+#include "audio/units.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>

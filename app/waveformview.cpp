@@ -1,6 +1,6 @@
 #include "app/waveformview.h"
 
-#include "app/timetext_ms.h"
+#include "audio/units.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

@@ -88,8 +88,8 @@ private:
     // The entry whose segments the segment list edits: entry 0 in
     // Unification, else the selected one. Null without a selected source.
     listrecord* editedEntry();
-    // The duration the bar maps onto: entry 0's in Unification.
-    int32_t barDuration() const;
+    // The milliseconds the bar maps onto: entry 0's whole seconds in Unification.
+    int64_t barDuration() const;
     bool openSegment(listrecord*& entry, size_t& open, std::string& refusal);
     std::string takeBarTime(bool begin);
     void showTimeAt(int position);

@@ -6,21 +6,6 @@
 
 namespace brisklet::engine {
 
-namespace {
-
-// Entries keep whole seconds: a time rounds to the nearest one.
-int32_t entryTime(int64_t ms)
-{
-    return static_cast<int32_t>((ms + (ms >= 0 ? 500 : -500)) / 1000);
-}
-
-int64_t editorTime(int32_t entryValue)
-{
-    return int64_t{entryValue} * 1000;
-}
-
-} // namespace
-
 std::string commitOpenSegment(SegmentEdit& edit)
 {
     // Begin equal to end is accepted.
@@ -38,10 +23,10 @@ bool JobModel::editSegments(SegmentEdit& edit, std::string& refusal)
     if (!openSegment(entry, open, refusal))
         return false;
     edit = {};
-    edit.durationMs = editorTime(entry->durationSeconds);
+    edit.durationMs = entry->wholeMs();
     for (size_t i = 0; i < open; ++i)
-        edit.committed.push_back({editorTime(entry->begins[i]), editorTime(entry->ends[i])});
-    edit.open = {editorTime(entry->begins[open]), editorTime(entry->ends[open])};
+        edit.committed.push_back({entry->begins[i], entry->ends[i]});
+    edit.open = {entry->begins[open], entry->ends[open]};
     return true;
 }
 
@@ -58,11 +43,11 @@ std::string JobModel::applySegmentEdit(const SegmentEdit& edit)
     entry->begins.clear();
     entry->ends.clear();
     for (const EditedSegment& segment : edit.committed) {
-        entry->begins.push_back(entryTime(segment.beginMs));
-        entry->ends.push_back(entryTime(segment.endMs));
+        entry->begins.push_back(segment.beginMs);
+        entry->ends.push_back(segment.endMs);
     }
-    entry->begins.push_back(entryTime(edit.open.beginMs));
-    entry->ends.push_back(entryTime(edit.open.endMs));
+    entry->begins.push_back(edit.open.beginMs);
+    entry->ends.push_back(edit.open.endMs);
     entry->segmentCount = static_cast<int32_t>(entry->begins.size());
     buildSegmentList();
     refreshTotalTime();

@@ -6,6 +6,7 @@
 #include "tests/mocks/recording_player.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QTimer>
 
@@ -194,8 +195,8 @@ TEST_F(SegmentEditorWindowTest, OkWritesTheSegmentsBackAndCancelDoesNot)
         editor.accept();
     });
     EXPECT_EQ(entry.segmentCount, 2);
-    EXPECT_EQ(entry.begins, (std::vector<int32_t>{2, 0}));
-    EXPECT_EQ(entry.ends, (std::vector<int32_t>{7, 10}));
+    EXPECT_EQ(entry.begins, (std::vector<int64_t>{2000, 0}));
+    EXPECT_EQ(entry.ends, (std::vector<int64_t>{7000, 10000}));
     EXPECT_EQ(column(window->lv_time(), 0), (QStringList{QStringLiteral("00:00:02 - 00:00:07"),
                                                          QStringLiteral("00:00:00 - 00:00:10")}));
     EXPECT_EQ(skinText("tataltime"), QStringLiteral("00:00:05"));
@@ -222,3 +223,53 @@ TEST_F(SegmentEditorWindowTest, OpensFromADoubleClickAndNotInModeByTime)
 }
 
 } // namespace
+
+namespace {
+
+// Phrases of a voice-like sound with pauses between them, left and right a little apart.
+std::string phrasesWav(const test::TempDir& dir)
+{
+    constexpr int phraseRate = 22050;
+    const int64_t frames = 16 * phraseRate;
+    std::vector<float> samples(frames * 2);
+    for (int64_t f = 0; f < frames; ++f) {
+        const double t = double(f) / phraseRate;
+        const double phrase =
+            std::fmod(t, 4.0) < 3.1 ? std::pow(std::sin(M_PI * std::fmod(t, 4.0) / 3.1), 0.5) : 0.0;
+        const double syllables = 0.55 + 0.45 * std::sin(2 * M_PI * 3.3 * t);
+        const double voice = std::sin(2 * M_PI * 180 * t) + 0.5 * std::sin(2 * M_PI * 360 * t + 1) +
+                             0.25 * std::sin(2 * M_PI * 720 * t);
+        samples[f * 2] = static_cast<float>(0.45 * phrase * syllables * voice);
+        samples[f * 2 + 1] = static_cast<float>(0.38 * phrase * syllables * voice);
+    }
+    const std::string path = dir.file("phrases.wav");
+    test::writePcmFile(path, samples, phraseRate, 2);
+    return path;
+}
+
+} // namespace
+
+TEST_F(SegmentEditorTest, ScreenshotsOfTheWholeFileAndOfACut)
+{
+    app::SegmentEditorSetup setup;
+    setup.path = phrasesWav(dir);
+    setup.caption = QStringLiteral("Morning interview");
+    setup.edit = {{{150, 3250}, {4100, 7200}}, {8120, 11230}, 16000};
+    app::Tfm_wave editor(std::move(setup));
+    editor.resize(900, 380);
+    editor.show();
+    waitFor([&] { return editor.peakJob().phase() == waveform::PeakJob::Phase::Done; });
+    const QString folder =
+        QString::fromLocal8Bit(qgetenv("BRISKLET_BUILD_DIR")) + QStringLiteral("/screenshots");
+    QDir().mkpath(folder);
+    editor.view()->selectEdge({-1, true});
+    editor.view()->setCursorFrame(editor.view()->frameOfMs(9400));
+    EXPECT_TRUE(editor.grab().save(folder + QStringLiteral("/segment_editor_whole.png")));
+
+    // Close to the open segment's begin: the pause before a phrase, sample by sample.
+    app::WaveformView* view = editor.view();
+    view->setZoom(2, 0);
+    view->scrollTo(view->frameOfMs(8120) - 400 * 4);
+    view->setCursorFrame(-1);
+    EXPECT_TRUE(editor.grab().save(folder + QStringLiteral("/segment_editor_cut.png")));
+}
