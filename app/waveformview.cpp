@@ -344,6 +344,9 @@ void WaveformView::paintEvent(QPaintEvent*)
     painter.fillRect(rect(), backgroundColour);
     const QRect ruler(0, 0, width(), rulerHeight);
     const QRect waves(0, rulerHeight, width(), height() - rulerHeight);
+    // Past the end of the file.
+    const int end = std::clamp(xOf(m_total), 0, width());
+    painter.fillRect(QRect(end, 0, width() - end, height()), backgroundColour.darker(160));
     paintSegments(painter, waves);
     paintChannels(painter, waves);
     paintRuler(painter, ruler);
@@ -464,8 +467,8 @@ void WaveformView::paintRuler(QPainter& painter, const QRect& area)
     small.setBold(false);
     painter.setFont(small);
     const int64_t firstMs = msOfFrame(m_first);
-    for (int64_t ms = (firstMs / step) * step; ms <= msOfFrame(m_first + framesVisible());
-         ms += step) {
+    const int64_t lastMs = msOfFrame(std::min(m_total, m_first + framesVisible()));
+    for (int64_t ms = (firstMs / step) * step; ms <= lastMs; ms += step) {
         const int x = xOf(frameOfMs(ms));
         if (x < 0)
             continue;

@@ -258,7 +258,7 @@ TEST_F(SegmentEditorTest, ScreenshotsOfTheWholeFileAndOfACut)
     app::Tfm_wave editor(std::move(setup));
     editor.resize(900, 380);
     editor.show();
-    waitFor([&] { return editor.peakJob().phase() == waveform::PeakJob::Phase::Done; });
+    waitFor([&] { return !editor.peaksProgress()->isVisible(); });
     const QString folder =
         QString::fromLocal8Bit(qgetenv("BRISKLET_BUILD_DIR")) + QStringLiteral("/screenshots");
     QDir().mkpath(folder);
