@@ -152,6 +152,12 @@ void Tfm_main::createLists()
 
     connect(m_lv, &QTreeWidget::itemSelectionChanged, this, &Tfm_main::selectionClick);
     connect(m_lv, &QTreeWidget::itemClicked, this, &Tfm_main::selectionClick);
+    connect(m_lv, &QTreeWidget::itemDoubleClicked, this, [this] {
+        runCommand([this] {
+            if (!state().converting)
+                showSegmentEditor();
+        });
+    });
     connect(m_lvTime, &QTreeWidget::itemClicked, this, &Tfm_main::segmentClick);
     connect(m_lvTime, &QTreeWidget::itemDoubleClicked, this, &Tfm_main::segmentClick);
     connect(m_lvTime, &QTreeWidget::itemSelectionChanged, this, &Tfm_main::segmentClick);

@@ -157,6 +157,8 @@ private:
     void showSettingsDialog();
     void createSettingsDialog();
     void showTagEditor();
+    // The segment editor Tfm_wave for the selected source (mainwindow_editor.cpp).
+    void showSegmentEditor();
     void runSplitJob();
     // The join's save dialog step: the chosen file name, or empty.
     QString joinSaveDialogStep();

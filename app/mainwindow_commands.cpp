@@ -131,6 +131,7 @@ void Tfm_main::createMenus()
     auto clear = unlessConverting([this] { clearCommand(); });
     auto stop = [this] { stopCommand(); };
     auto tags = [this] { showTagEditor(); };
+    auto segments = unlessConverting([this] { showSegmentEditor(); });
 
     item(m_pFile, "Add File", unlessConverting([this] { addFiles(); }));
     item(m_pFile, "Add Folder", unlessConverting([this] { addFolder(); }));
@@ -144,6 +145,7 @@ void Tfm_main::createMenus()
     item(m_pAction, "Clear", clear);
     m_pAction->addSeparator();
     item(m_pAction, "ID3 info", tags);
+    item(m_pAction, "Segment Editor", segments);
     m_pAction->addSeparator();
     item(m_pAction, "Split", unlessConverting([this] { splitCommand(); }));
     item(m_pAction, "Join", unlessConverting([this] { joinCommand(); }));
@@ -155,6 +157,7 @@ void Tfm_main::createMenus()
     item(m_pLv, "Clear", clear);
     item(m_pLv, "Remove", removeFile);
     item(m_pLv, "ID3 info", tags);
+    item(m_pLv, "Segment Editor", segments);
     m_pLv->addSeparator();
     item(m_pLv, "UP", up);
     item(m_pLv, "Down", down);
@@ -327,8 +330,8 @@ void Tfm_main::barScrollTrack(skin::SkinObject* source)
                                                                           : selectedSourceRow()];
     if (showPlayedSegmentTimeAtBar(s.barPosition))
         return; // a segment preview shows the time within the played segment
-    setTimeCaption(timeText(
-        engine::timeAtBar(s.barPosition, entry.durationSeconds, positionBar().usableRange())));
+    setTimeCaption(
+        timeTextMs(engine::timeAtBar(s.barPosition, entry.wholeMs(), positionBar().usableRange())));
 }
 
 void Tfm_main::barMouseUp(skin::SkinObject* source)

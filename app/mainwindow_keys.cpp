@@ -65,6 +65,7 @@ void Tfm_main::createShortcuts()
     menuKey(m_pFile, "Add Folder", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O));
     menuKey(m_pFile, "Exit", QKeySequence(Qt::CTRL | Qt::Key_Q));
     menuKey(m_pAction, "ID3 info", QKeySequence(Qt::CTRL | Qt::Key_I));
+    menuKey(m_pAction, "Segment Editor", QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_E));
 
     // Menu items that do what a skin key does show that key. It works through
     // the window's key; in the menu it only acts while the menu has the focus.

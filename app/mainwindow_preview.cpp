@@ -14,10 +14,9 @@ namespace {
 // The window's timer that hands the player's due events over.
 constexpr int playerTimerMs = 50;
 
-int64_t frameAtSecond(int64_t seconds, const PreviewPlayback& playback)
+int64_t frameAtMs(int64_t ms, const PreviewPlayback& playback)
 {
-    const int64_t frame = scaled(seconds * 1000, playback.totalFrames, playback.durationMs);
-    return std::clamp<int64_t>(frame, 0, playback.totalFrames);
+    return frameOfMs(ms, playback.sampleRate, playback.totalFrames);
 }
 
 } // namespace
@@ -94,20 +93,20 @@ void Tfm_main::playSelectedSegment()
     if (segmentRow >= static_cast<int>(timed.begins.size()) ||
         segmentRow >= static_cast<int>(timed.ends.size()))
         return;
-    const int32_t begin = timed.begins[segmentRow];
-    const int32_t end = timed.ends[segmentRow];
+    const int64_t begin = timed.begins[segmentRow];
+    const int64_t end = timed.ends[segmentRow];
     guardPreview(
         [&] {
             s.previewSegmentIndex = segmentRow;
             openPreviewSource(row);
             PreviewPlayback& p = m_preview;
             p.segment = true;
-            p.beginFrame = frameAtSecond(begin, p);
+            p.beginFrame = frameAtMs(begin, p);
             // Only the segment's own frames are handed over, so nothing past
             // its end is heard before the bar notices the end.
-            p.endFrame = std::max(p.beginFrame, frameAtSecond(end, p));
-            p.segmentSeconds = end - begin;
-            p.segmentFrames = scaled(int64_t(end - begin) * 1000, p.totalFrames, p.durationMs);
+            p.endFrame = std::max(p.beginFrame, frameAtMs(end, p));
+            p.segmentMs = end - begin;
+            p.segmentFrames = std::max<int64_t>(0, frameAtMs(end, p) - p.beginFrame);
             seekPreview(p.beginFrame);
             s.previewStartSample = 0;
             AudioPlayer21().Play();
@@ -134,6 +133,7 @@ void Tfm_main::openPreviewSource(int fileIndex)
     m_preview.totalFrames = reader.TotalFrames();
     m_preview.durationMs = reader.DurationMs();
     m_preview.channels = reader.Channels();
+    m_preview.sampleRate = reader.SampleRate();
 }
 
 void Tfm_main::seekPreview(int64_t frame)
@@ -170,7 +170,7 @@ void Tfm_main::followPreview(int64_t playedFrames)
         setBarPosition(s.barPosition);
         s.barPosition = std::min(s.barPosition, range);
     }
-    setTimeCaption(timeText(scaled(played, m_preview.durationMs / 1000, m_preview.totalFrames)));
+    setTimeCaption(timeTextMs(scaled(played, m_preview.durationMs, m_preview.totalFrames)));
     if (!m_pb)
         return; // without a bar the preview ends with its last frame
     s.barPosition = positionBar().position;
@@ -198,7 +198,7 @@ bool Tfm_main::showPlayedSegmentTimeAtBar(int position)
     if (!state().previewPlaying || !m_preview.segment)
         return false;
     const int range = positionBar().usableRange();
-    setTimeCaption(timeText(range > 0 ? scaled(position, m_preview.segmentSeconds, range) : 0));
+    setTimeCaption(timeTextMs(range > 0 ? scaled(position, m_preview.segmentMs, range) : 0));
     return true;
 }
 
@@ -304,7 +304,7 @@ void Tfm_main::stepBar(bool forward)
     // The time as the bar maps it: entry 0's duration in Unification.
     const engine::listrecord& timed =
         model().sources().entries()[s.mode() == engine::Mode::Unification ? 0 : row];
-    setTimeCaption(timeText(engine::timeAtBar(s.barPosition, timed.durationSeconds, range)));
+    setTimeCaption(timeTextMs(engine::timeAtBar(s.barPosition, timed.wholeMs(), range)));
 }
 
 } // namespace brisklet::app

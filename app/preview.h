@@ -18,11 +18,12 @@ struct PreviewPlayback {
     int64_t totalFrames = 0; // the reader's TotalFrames
     int64_t durationMs = 0;  // the reader's DurationMs
     int channels = 1;
+    int sampleRate = 0;
 
     int64_t beginFrame = 0;    // where a segment starts (0 for a file)
     int64_t endFrame = 0;      // no frame from here on is handed to the player
     int64_t segmentFrames = 0; // the segment's length, as its bar maps it
-    int32_t segmentSeconds = 0;
+    int64_t segmentMs = 0;
     int64_t readFrame = 0; // the next frame the reader gives
 
     std::string savedStatus; // the played segment row's status before "Playing"

@@ -42,4 +42,24 @@ std::string timeText(int64_t seconds)
     return text;
 }
 
+std::string timeTextMs(int64_t ms)
+{
+    if (ms < 0)
+        ms = 0;
+    std::string text = timeText(ms / 1000);
+    if (ms % 1000 != 0) {
+        char fraction[8];
+        std::snprintf(fraction, sizeof fraction, ".%03d", static_cast<int>(ms % 1000));
+        text += fraction;
+    }
+    return text;
+}
+
+int64_t frameOfMs(int64_t ms, int sampleRate, int64_t totalFrames)
+{
+    const Wide product = static_cast<Wide>(ms < 0 ? 0 : ms) * sampleRate;
+    const auto frame = static_cast<int64_t>((product + 500) / 1000);
+    return frame < 0 ? 0 : (frame > totalFrames ? totalFrames : frame);
+}
+
 } // namespace brisklet

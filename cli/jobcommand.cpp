@@ -44,8 +44,8 @@ std::optional<SegmentTimes> parseSegment(const std::string& text)
     size_t dash = text.find('-');
     if (dash == std::string::npos)
         return std::nullopt;
-    std::optional<int32_t> begin = parseTime(text.substr(0, dash));
-    std::optional<int32_t> end = parseTime(text.substr(dash + 1));
+    std::optional<int64_t> begin = parseTimeMs(text.substr(0, dash));
+    std::optional<int64_t> end = parseTimeMs(text.substr(dash + 1));
     if (!begin || !end)
         return std::nullopt;
     return SegmentTimes{*begin, *end};
@@ -55,12 +55,33 @@ std::optional<SegmentTimes> parseSegment(const std::string& text)
 
 std::optional<int32_t> parseTime(const std::string& text)
 {
-    if (text.empty())
+    const std::optional<int64_t> ms = parseTimeMs(text);
+    if (!ms || *ms % 1000 != 0 || *ms / 1000 > INT32_MAX)
+        return std::nullopt;
+    return static_cast<int32_t>(*ms / 1000);
+}
+
+std::optional<int64_t> parseTimeMs(const std::string& text)
+{
+    const size_t point = text.find('.');
+    int64_t fraction = 0;
+    if (point != std::string::npos) {
+        // One to three digits: tenths, hundredths or thousandths.
+        const std::string digits = text.substr(point + 1);
+        if (digits.empty() || digits.size() > 3 ||
+            digits.find_first_not_of("0123456789") != std::string::npos)
+            return std::nullopt;
+        fraction = std::stoll(digits);
+        for (size_t n = digits.size(); n < 3; ++n)
+            fraction *= 10;
+    }
+    const std::string whole = text.substr(0, point);
+    if (whole.empty())
         return std::nullopt;
     int64_t total = 0;
     int64_t part = -1;
     int parts = 0;
-    for (char c : text + ":") {
+    for (char c : whole + ":") {
         if (c == ':') {
             // Minutes and seconds after the first part stay below 60.
             if (part < 0 || ++parts > 3 || (parts > 1 && part > 59))
@@ -77,7 +98,7 @@ std::optional<int32_t> parseTime(const std::string& text)
     }
     if (total > INT32_MAX)
         return std::nullopt;
-    return static_cast<int32_t>(total);
+    return total * 1000 + fraction;
 }
 
 namespace {
@@ -132,6 +153,8 @@ std::string parseJobOptions(const Arguments& args, bool join, JobOptions& option
             options.mode = *mode;
         } else if (arg == "--seconds" || arg == "--count") {
             std::optional<int> number = parseCount(value);
+            if (!number && parseTimeMs(value))
+                return arg + " takes whole seconds, not " + value;
             if (!number)
                 return arg + " needs a number of at least 1, not " + value;
             (arg == "--seconds" ? options.seconds : options.count) = *number;
@@ -152,6 +175,8 @@ std::string parseJobOptions(const Arguments& args, bool join, JobOptions& option
             options.format = *format;
         } else if (arg == "--fade-in" || arg == "--fade-out") {
             std::optional<int32_t> seconds = parseTime(value);
+            if (!seconds && parseTimeMs(value))
+                return arg + " takes whole seconds, not " + value;
             if (!seconds)
                 return arg + " needs a time, not " + value;
             (arg == "--fade-in" ? options.fadeInSeconds : options.fadeOutSeconds) = *seconds;
@@ -312,11 +337,11 @@ void CliJob::applySegments(const JobOptions& options)
         entry.ends.clear();
         for (const SegmentTimes& segment : options.segments) {
             // Segments are set within the file, as the position bar sets them.
-            entry.begins.push_back(std::min(segment.begin, entry.durationSeconds));
-            entry.ends.push_back(std::min(segment.end, entry.durationSeconds));
+            entry.begins.push_back(std::min(segment.begin, entry.wholeMs()));
+            entry.ends.push_back(std::min(segment.end, entry.wholeMs()));
         }
         entry.begins.push_back(0);
-        entry.ends.push_back(entry.durationSeconds);
+        entry.ends.push_back(entry.wholeMs());
         entry.segmentCount = static_cast<int32_t>(entry.begins.size());
     }
 }

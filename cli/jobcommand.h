@@ -23,8 +23,8 @@
 namespace brisklet::cli {
 
 struct SegmentTimes {
-    int32_t begin = 0; // seconds
-    int32_t end = 0;
+    int64_t begin = 0; // milliseconds
+    int64_t end = 0;
 };
 
 struct JobOptions {
@@ -43,7 +43,11 @@ struct JobOptions {
     std::vector<std::string> files; // and folders
 };
 
-// Seconds from "90" or "hh:mm:ss" (also "mm:ss"); nothing when malformed.
+// Milliseconds from "SS", "SS.mmm", "MM:SS(.mmm)" or "HH:MM:SS(.mmm)" (one to
+// three digits after the point; minutes and seconds after the first part
+// below 60); nothing when malformed.
+std::optional<int64_t> parseTimeMs(const std::string& text);
+// The same in whole seconds; nothing when malformed or not whole.
 std::optional<int32_t> parseTime(const std::string& text);
 
 // Parses the options of split, or of join when `join`; an option the command

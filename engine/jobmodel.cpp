@@ -190,20 +190,20 @@ listrecord* JobModel::editedEntry()
     return &m_sources.entries()[row];
 }
 
-int32_t JobModel::barDuration() const
+int64_t JobModel::barDuration() const
 {
     int row = m_view.selectedSourceRow();
     if (!m_sources.contains(row))
         return 0;
     if (m_state.mode() == Mode::Unification)
-        return m_sources.entries().front().durationSeconds;
-    return m_sources.entries()[row].durationSeconds;
+        return m_sources.entries().front().wholeMs();
+    return m_sources.entries()[row].wholeMs();
 }
 
 void JobModel::showTimeAt(int position)
 {
-    int seconds = timeAtBar(position, barDuration(), m_view.positionBar().usableRange());
-    m_view.setTimeCaption(timeText(seconds));
+    m_view.setTimeCaption(
+        timeTextMs(timeAtBar(position, barDuration(), m_view.positionBar().usableRange())));
 }
 
 void JobModel::buildSegmentList()
@@ -219,7 +219,7 @@ void JobModel::buildSegmentList()
 
 void JobModel::refreshTotalTime()
 {
-    m_view.setTotalTime(timeText(totalSeconds(m_sources.entries(), m_state)));
+    m_view.setTotalTime(timeTextMs(totalMs(m_sources.entries(), m_state)));
 }
 
 // The segment being edited (the last row) of the entry on show. False, with
@@ -247,9 +247,9 @@ std::string JobModel::takeBarTime(bool begin)
     if (!openSegment(entry, open, refusal))
         return refusal;
     m_state.barPosition = m_view.positionBar().position;
-    int32_t seconds =
+    const int64_t ms =
         timeAtBar(m_state.barPosition, barDuration(), m_view.positionBar().usableRange());
-    (begin ? entry->begins : entry->ends)[open] = seconds;
+    (begin ? entry->begins : entry->ends)[open] = ms;
     m_rows[open] = segmentRow(entry->begins[open], entry->ends[open], m_rows[open].status);
     m_view.setSegmentRow(static_cast<int>(open), m_rows[open]);
     refreshTotalTime();
@@ -277,12 +277,12 @@ std::string JobModel::commitSegment()
     if (entry->ends[open] < entry->begins[open])
         return startAfterEndMessage;
     setSegmentStatus(static_cast<int>(open), segmentstatus::Ok);
-    m_rows.push_back(segmentRow(0, entry->durationSeconds, segmentstatus::Uncertain));
+    m_rows.push_back(segmentRow(0, entry->wholeMs(), segmentstatus::Uncertain));
     m_view.appendSegmentRow(m_rows.back());
     entry->begins.resize(m_rows.size());
     entry->ends.resize(m_rows.size());
     entry->begins.back() = 0;
-    entry->ends.back() = entry->durationSeconds;
+    entry->ends.back() = entry->wholeMs();
     entry->segmentCount = static_cast<int32_t>(m_rows.size());
     refreshTotalTime();
     return {};
@@ -319,7 +319,7 @@ void JobModel::resetSegments()
     listrecord& entry = m_sources.entries()[row];
     entry.segmentCount = 1;
     entry.begins = {0};
-    entry.ends = {entry.durationSeconds};
+    entry.ends = {entry.wholeMs()};
     selectionChanged();
     refreshTotalTime();
     m_view.setTimeCaption(timeText(0));

@@ -9,6 +9,7 @@
 #include "engine/jobview.h"
 #include "engine/mainstate.h"
 #include "engine/namereservation.h"
+#include "engine/segmentedit.h"
 #include "engine/segments.h"
 #include "engine/sourcelist.h"
 
@@ -63,6 +64,16 @@ public:
     // A click or double click in the segment list.
     void segmentListClicked();
 
+    // --- segment editor ---
+
+    // The segments of the entry the segment list edits, for the editor; false
+    // with the message to show (or none) when there is nothing to edit.
+    bool editSegments(SegmentEdit& edit, std::string& refusal);
+    // Writes the editor's segments back into that entry and shows them.
+    // Returns the message to show (a committed segment that ends before it
+    // begins), or "".
+    std::string applySegmentEdit(const SegmentEdit& edit);
+
     // For the jobs: one row's status, and removing a row (the trim).
     void setSegmentStatus(int row, const std::string& status);
     void removeSegmentRow(int row);
@@ -84,8 +95,8 @@ private:
     // The entry whose segments the segment list edits: entry 0 in
     // Unification, else the selected one. Null without a selected source.
     listrecord* editedEntry();
-    // The duration the bar maps onto: entry 0's in Unification.
-    int32_t barDuration() const;
+    // The milliseconds the bar maps onto: entry 0's whole seconds in Unification.
+    int64_t barDuration() const;
     bool openSegment(listrecord*& entry, size_t& open, std::string& refusal);
     std::string takeBarTime(bool begin);
     void showTimeAt(int position);

@@ -58,6 +58,11 @@ int64_t JobRun::recordedFrames(int64_t seconds, const listrecord& entry)
     return scaled(seconds, entry.totalFrames, entry.durationSeconds);
 }
 
+int64_t JobRun::frameOfEntryMs(int64_t ms, const listrecord& entry)
+{
+    return frameOfMs(ms, entry.sampleRate, entry.totalFrames);
+}
+
 Fades JobRun::fadesFor(const listrecord& entry) const
 {
     const MainState& s = m_model.state();

@@ -64,7 +64,9 @@ public:
     void selectSource(int row, bool rebuild);
     // Frames of `seconds` seconds of an entry by its recorded length, or -1
     // for a source shorter than a second.
+    // The frame of a time of the source, by its recorded rate and length.
     static int64_t recordedFrames(int64_t seconds, const listrecord& entry);
+    static int64_t frameOfEntryMs(int64_t ms, const listrecord& entry);
     Fades fadesFor(const listrecord& entry) const;
 
     // Normal end: empties the label and the bar and gives the trimmed counts

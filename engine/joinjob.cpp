@@ -131,7 +131,8 @@ private:
                 continue;
             }
             for (const Piece& piece : piecesOfSource(i))
-                total += std::max<int64_t>(0, recordedFrames(piece.end - piece.begin, entry));
+                total += std::max<int64_t>(0, frameOfEntryMs(piece.end, entry) -
+                                                  frameOfEntryMs(piece.begin, entry));
         }
         return total;
     }
@@ -146,8 +147,7 @@ private:
             rows = trimSegmentList();
         } else {
             model().clearSegmentRows();
-            model().appendSegmentRow(
-                segmentRow(0, entry.durationSeconds, segmentstatus::Converting));
+            model().appendSegmentRow(segmentRow(0, entry.wholeMs(), segmentstatus::Converting));
         }
         closeIfOpen(reader());
         reader().OpenRead(entry.path);
@@ -169,8 +169,8 @@ private:
             if (!keepGoing())
                 break;
             model().setSegmentStatus(j, segmentstatus::Converting);
-            const int64_t begin = std::max<int64_t>(0, recordedFrames(pieces[j].begin, entry));
-            const int64_t end = recordedFrames(pieces[j].end, entry);
+            const int64_t begin = frameOfEntryMs(pieces[j].begin, entry);
+            const int64_t end = frameOfEntryMs(pieces[j].end, entry);
             stretch.sourceFrames = std::max<int64_t>(0, end - begin);
             if (stretch.sourceFrames > 0) {
                 reader().Seek(begin, audio::SeekMode::Exact);

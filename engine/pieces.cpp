@@ -11,7 +11,7 @@ int32_t countedSegments(const listrecord& entry)
 
 namespace {
 
-// Pieces of `length` seconds from 0, `count` of them, none past `duration`.
+// Pieces of `length` milliseconds from 0, `count` of them, none past `duration`.
 std::vector<Piece> evenPieces(int64_t count, int64_t length, int64_t duration)
 {
     std::vector<Piece> pieces;
@@ -25,7 +25,8 @@ std::vector<Piece> evenPieces(int64_t count, int64_t length, int64_t duration)
 std::vector<Piece> piecesOf(Mode mode, const listrecord& entry, const listrecord& shared,
                             const MainState& state)
 {
-    const int64_t d = entry.durationSeconds;
+    // By time and by count keep to the source's whole seconds.
+    const int64_t d = entry.wholeMs();
     std::vector<Piece> pieces;
     switch (mode) {
     case Mode::Custom:
@@ -33,12 +34,12 @@ std::vector<Piece> piecesOf(Mode mode, const listrecord& entry, const listrecord
             pieces.push_back({entry.begins.at(k), entry.ends.at(k)});
         break;
     case Mode::ByTime: {
-        const int64_t length = std::max(1, state.splitSeconds);
+        const int64_t length = int64_t{std::max(1, state.splitSeconds)} * 1000;
         return evenPieces(d / length + 1, length, d);
     }
     case Mode::ByCount: {
         const int64_t count = std::max(1, state.splitCount);
-        return evenPieces(count, d / count, d);
+        return evenPieces(count, entry.durationSeconds / count * 1000, d);
     }
     case Mode::Unification:
         for (int32_t k = 0; k < countedSegments(shared); ++k) {
@@ -46,7 +47,7 @@ std::vector<Piece> piecesOf(Mode mode, const listrecord& entry, const listrecord
             // in it, and neither have the later ones.
             if (shared.begins.at(k) > d)
                 break;
-            pieces.push_back({shared.begins.at(k), std::min<int64_t>(shared.ends.at(k), d)});
+            pieces.push_back({shared.begins.at(k), std::min(shared.ends.at(k), d)});
         }
         break;
     }

@@ -11,7 +11,7 @@
 
 namespace brisklet::engine {
 
-// One piece of a source, in seconds from the source's start. `end` may lie
+// One piece of a source, in milliseconds from the source's start. `end` may lie
 // before `begin` in a hand-edited segment; such a piece is empty.
 struct Piece {
     int64_t begin = 0;

@@ -7,11 +7,10 @@
 
 namespace brisklet::engine {
 
-SegmentRow segmentRow(int32_t begin, int32_t end, const std::string& status)
+SegmentRow segmentRow(int64_t beginMs, int64_t endMs, const std::string& status)
 {
-    // timeText prints a negative length (begin past end) as "00:00:00".
-    return {timeText(begin) + " - " + timeText(end), timeText(static_cast<int64_t>(end) - begin),
-            status};
+    // A negative length (begin past end) prints as "00:00:00".
+    return {timeTextMs(beginMs) + " - " + timeTextMs(endMs), timeTextMs(endMs - beginMs), status};
 }
 
 namespace {
@@ -47,12 +46,11 @@ std::vector<SegmentRow> buildSegmentRows(const std::vector<listrecord>& entries,
     }
     std::vector<SegmentRow> rows;
     for (const Piece& piece : piecesOf(*mode, entry, entries.front(), state))
-        rows.push_back(segmentRow(static_cast<int32_t>(piece.begin),
-                                  static_cast<int32_t>(piece.end), segmentstatus::Unconvert));
+        rows.push_back(segmentRow(piece.begin, piece.end, segmentstatus::Unconvert));
     return rows;
 }
 
-int64_t totalSeconds(const std::vector<listrecord>& entries, const MainState& state)
+int64_t totalMs(const std::vector<listrecord>& entries, const MainState& state)
 {
     const std::optional<Mode> mode = state.mode();
     if (!mode || entries.empty())
@@ -60,7 +58,7 @@ int64_t totalSeconds(const std::vector<listrecord>& entries, const MainState& st
     int64_t total = 0;
     for (const listrecord& e : entries) {
         if (joinsWholeSources(*mode)) {
-            total += e.durationSeconds;
+            total += e.wholeMs();
             continue;
         }
         for (const Piece& piece : piecesOf(*mode, e, entries.front(), state))
@@ -69,11 +67,11 @@ int64_t totalSeconds(const std::vector<listrecord>& entries, const MainState& st
     return total;
 }
 
-int32_t timeAtBar(int position, int32_t durationSeconds, int usableRange)
+int64_t timeAtBar(int position, int64_t durationMs, int usableRange)
 {
     if (usableRange <= 0)
         return 0;
-    return static_cast<int32_t>(scaled(position, durationSeconds, usableRange));
+    return scaled(position, durationMs, usableRange);
 }
 
 int pageSizeFor(int barMax)

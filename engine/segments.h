@@ -37,8 +37,8 @@ struct SegmentRow {
     bool operator==(const SegmentRow&) const = default;
 };
 
-// One row for a segment from `begin` to `end` seconds.
-SegmentRow segmentRow(int32_t begin, int32_t end, const std::string& status);
+// One row for a segment from `beginMs` to `endMs` milliseconds.
+SegmentRow segmentRow(int64_t beginMs, int64_t endMs, const std::string& status);
 
 // The rows the segment list shows for entry `selected` in the state's mode.
 // Unification shows entry 0's segments whichever entry is selected. No rows
@@ -46,13 +46,13 @@ SegmentRow segmentRow(int32_t begin, int32_t end, const std::string& status);
 std::vector<SegmentRow> buildSegmentRows(const std::vector<listrecord>& entries, int selected,
                                          const MainState& state);
 
-// Total length in seconds of all pieces, as "tataltime" shows it.
-int64_t totalSeconds(const std::vector<listrecord>& entries, const MainState& state);
+// Total length in milliseconds of all pieces, as "tataltime" shows it.
+int64_t totalMs(const std::vector<listrecord>& entries, const MainState& state);
 
-// Seconds at bar position `position` for a file of `durationSeconds`, when the
+// Milliseconds at bar position `position` for a file of `durationMs`, when the
 // bar's usable range (Max - PageSize) is `usableRange`. A range of 0 or below
 // has no positions to map, so every position gives 0.
-int32_t timeAtBar(int position, int32_t durationSeconds, int usableRange);
+int64_t timeAtBar(int position, int64_t durationMs, int usableRange);
 
 // The bar's page size for a Max of `barMax`: 52 x barMax / 1100, rounded.
 int pageSizeFor(int barMax);

@@ -57,9 +57,10 @@ listrecord probeEntry(audio::IAudioFile2& reader, const std::string& path, AddOr
     entry.durationSeconds = static_cast<int32_t>(durationMs / 1000);
     entry.barMax = std::max(static_cast<int32_t>(durationMs / 500), minimumBarMax(origin));
     entry.totalFrames = reader.TotalFrames();
+    entry.sampleRate = reader.SampleRate();
     entry.segmentCount = 1;
     entry.begins = {0};
-    entry.ends = {entry.durationSeconds};
+    entry.ends = {entry.wholeMs()};
     entry.timeText = timeText(entry.durationSeconds);
     reader.Close();
     entry.sizeText = sizeText(std::filesystem::file_size(path));

@@ -91,9 +91,9 @@ private:
     }
 
     // Frame of a time in whole seconds, by the reader's own length.
-    int64_t frameAt(int64_t seconds)
+    int64_t frameAt(int64_t ms)
     {
-        return scaled(seconds * 1000, reader().TotalFrames(), reader().DurationMs());
+        return frameOfMs(ms, reader().SampleRate(), reader().TotalFrames());
     }
 
     void cutPiece(int i, int k, const Piece& piece)

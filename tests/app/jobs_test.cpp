@@ -10,6 +10,7 @@
 #include <QFileDialog>
 #include <QTimer>
 
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 
@@ -45,23 +46,25 @@ protected:
         return static_cast<int64_t>(readPcmFile(path).size()); // mono sources
     }
 
-    // Moves the position bar to the first position that stands for `seconds`.
+    engine::listrecord& editedEntry()
+    {
+        return entry(state().mode() == engine::Mode::Unification ? 0 : window->selectedSourceRow());
+    }
+    // Moves the position bar to the position nearest to `seconds`.
     void setBar(int32_t seconds)
     {
-        const int row =
-            state().mode() == engine::Mode::Unification ? 0 : window->selectedSourceRow();
-        ASSERT_GE(row, 0);
-        const int32_t duration = entry(row).durationSeconds;
+        const int64_t duration = editedEntry().wholeMs();
         const int range = window->positionBar().usableRange();
+        int best = 0;
         for (int p = 0; p <= range; ++p) {
-            if (engine::timeAtBar(p, duration, range) == seconds) {
-                window->skinObject(QStringLiteral("pb"))->SetPosition(p);
-                return;
-            }
+            if (std::abs(engine::timeAtBar(p, duration, range) - seconds * 1000) <
+                std::abs(engine::timeAtBar(best, duration, range) - seconds * 1000))
+                best = p;
         }
-        FAIL() << "no bar position for " << seconds << " s";
+        window->skinObject(QStringLiteral("pb"))->SetPosition(best);
     }
-    // "Begin", "End" and "Ok" with the bar at the two times.
+    // "Begin", "End" and "Ok" with the bar at the two times. The bar gives
+    // milliseconds near them; the committed segment is then made exact.
     void commitSegment(int32_t begin, int32_t end)
     {
         setBar(begin);
@@ -69,6 +72,12 @@ protected:
         setBar(end);
         click("End");
         click("Ok");
+        engine::listrecord& e = editedEntry();
+        const size_t committed = static_cast<size_t>(e.segmentCount) - 2;
+        ASSERT_NEAR(e.begins.at(committed), begin * 1000, 100);
+        ASSERT_NEAR(e.ends.at(committed), end * 1000, 100);
+        e.begins[committed] = int64_t{begin} * 1000;
+        e.ends[committed] = int64_t{end} * 1000;
     }
 
     // Runs `action` once, from inside the next job, as soon as its first piece

@@ -296,5 +296,53 @@ TEST_F(CliFixture, ABareSettingsNameIsInTheCurrentFolderAndRefusalsKeepTheirReas
         CommandResult refused = runCommand(inDir + " " + c.arguments + " 2>&1");
         EXPECT_NE(refused.exitCode, 0);
         EXPECT_NE(refused.output.find(c.message), std::string::npos) << refused.output;
+
+// 1.500-3.250 s of a 44.1 kHz source is frames 66150-143325: 77175 frames,
+// whether the source is WAV or MP3, split or joined.
+TEST_F(CliFixture, MillisecondSegmentsCutExactFrames)
+{
+    writeFileBytes(settings, "[wav]\nmode=2\nfrequency=7\nchannel=0\nbit=1\n");
+    const std::string wav = dir.file("talk.wav");
+    writeToneWav(wav, 5 * 44100, 44100, 1);
+    const std::string mp3 = dir.file("talk.mp3");
+    ASSERT_EQ(runCommand("ffmpeg -loglevel error -i " + shellQuote(wav) + " -c:a libmp3lame " +
+                         shellQuote(mp3))
+                  .exitCode,
+              0);
+    for (const std::string& source : {wav, mp3}) {
+        SCOPED_TRACE(source);
+        std::filesystem::remove_all(out);
+        CommandResult r = run("split --segment 1.5-3.25 --segment 00:03.250-0:00:04.5 --format wav "
+                              "--out " +
+                              shellQuote(out) + " " + shellQuote(source));
+        ASSERT_EQ(r.exitCode, 0) << errors();
+        const std::vector<std::string> outputs = lines(r.output);
+        ASSERT_EQ(outputs.size(), 2u);
+        EXPECT_EQ(frames(outputs[0]), 143325 - 66150);
+        EXPECT_EQ(frames(outputs[1]), 198450 - 143325);
+    }
+    const std::string joined = dir.file("joined");
+    ASSERT_EQ(run("join --segment 1.5-3.25 --format wav --output " + shellQuote(joined) + " " +
+                  shellQuote(wav))
+                  .exitCode,
+              0)
+        << errors();
+    EXPECT_EQ(frames(joined + ".wav"), 143325 - 66150);
+}
+
+TEST_F(CliFixture, TimeFormsThatAreRefused)
+{
+    const std::string a = tone("a.wav", 2);
+    for (const char* bad : {"--segment 1.2345-2", "--segment .5-1", "--segment 1.-2",
+                            "--segment 0:60-1:00", "--segment 1:2:3:4-5", "--segment 1,5-2",
+                            "--segment 2.5-1.5", "--seconds 1.5", "--fade-in 0.5"}) {
+        SCOPED_TRACE(bad);
+        EXPECT_EQ(
+            run(std::string("split --out ") + shellQuote(out) + " " + bad + " " + shellQuote(a))
+                .exitCode,
+            2);
+        EXPECT_NE(errors().find(std::string(bad).substr(std::string(bad).find(' ') + 1)),
+                  std::string::npos)
+            << errors();
     }
 }

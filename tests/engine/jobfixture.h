@@ -81,8 +81,12 @@ struct JobFixture {
 
     engine::listrecord& entry(int i) { return model.sources().entries().at(i); }
 
-    // Commits segment [begin, end] of the edited entry, as "Begin", "End", "Ok".
+    // Commits segment [begin, end] seconds of the edited entry, as "Begin", "End", "Ok".
     void commitSegment(int entryIndex, int32_t begin, int32_t end)
+    {
+        commitSegmentMs(entryIndex, int64_t{begin} * 1000, int64_t{end} * 1000);
+    }
+    void commitSegmentMs(int entryIndex, int64_t begin, int64_t end)
     {
         engine::listrecord& e = entry(entryIndex);
         int open = e.segmentCount - 1;
@@ -90,7 +94,7 @@ struct JobFixture {
         e.ends[open] = end;
         e.segmentCount += 1;
         e.begins.push_back(0);
-        e.ends.push_back(e.durationSeconds);
+        e.ends.push_back(e.wholeMs());
         model.buildSegmentList();
     }
 

@@ -65,7 +65,7 @@ TEST_F(ModelTest, ProbedEntryHoldsDurationBarAndTexts)
     const auto& e = model.sources().entries();
     EXPECT_EQ(e[0].durationSeconds, 1);
     EXPECT_EQ(e[0].barMax, 1084);
-    EXPECT_EQ(e[0].ends, std::vector<int32_t>{1});
+    EXPECT_EQ(e[0].ends, std::vector<int64_t>{1000});
     EXPECT_EQ(e[0].totalFrames, rate);
     EXPECT_EQ(e[1].durationSeconds, 1200);
     EXPECT_EQ(e[1].barMax, 2400);
@@ -166,17 +166,18 @@ TEST_F(ModelTest, OkCommitsAndOpensANewSegment)
     EXPECT_EQ(model.takeBegin(), "");
     view.setBarPosition(bar.usableRange() / 2);
     EXPECT_EQ(model.takeEnd(), "");
-    EXPECT_EQ(view.segmentRows()[0].caption, "00:00:10 - 00:00:50");
-    EXPECT_EQ(view.totalTime(), "00:00:40");
+    // The bar maps milliseconds: 103 and 516 of 1033 positions over 100 s.
+    EXPECT_EQ(view.segmentRows()[0].caption, "00:00:09.971 - 00:00:49.952");
+    EXPECT_EQ(view.totalTime(), "00:00:39.981");
     EXPECT_EQ(model.commitSegment(), "");
     ASSERT_EQ(view.segmentRows().size(), 2u);
     EXPECT_EQ(view.segmentRows()[0].status, "Ok");
     EXPECT_EQ(view.segmentRows()[1], (SegmentRow{"00:00:00 - 00:01:40", "00:01:40", "Uncertain"}));
     const listrecord& e = model.sources().entries()[0];
     EXPECT_EQ(e.segmentCount, 2);
-    EXPECT_EQ(e.begins, (std::vector<int32_t>{10, 0}));
-    EXPECT_EQ(e.ends, (std::vector<int32_t>{50, 100}));
-    EXPECT_EQ(view.totalTime(), "00:00:40");
+    EXPECT_EQ(e.begins, (std::vector<int64_t>{9971, 0}));
+    EXPECT_EQ(e.ends, (std::vector<int64_t>{49952, 100000}));
+    EXPECT_EQ(view.totalTime(), "00:00:39.981");
 
     // Rebuilt, committed segments read "OK".
     model.selectionChanged();
@@ -191,7 +192,7 @@ TEST_F(ModelTest, BeginPastEndShowsZeroLengthAndOkIsRefused)
     model.takeEnd();
     view.setBarPosition(view.positionBar().usableRange());
     model.takeBegin();
-    EXPECT_EQ(view.segmentRows()[0].caption, "00:01:40 - 00:00:50");
+    EXPECT_EQ(view.segmentRows()[0].caption, "00:01:40 - 00:00:49.952");
     EXPECT_EQ(view.segmentRows()[0].length, "00:00:00");
     EXPECT_EQ(model.commitSegment(), "Start-time must not be larger than end-time.");
     EXPECT_EQ(view.segmentRows().size(), 1u);
@@ -238,7 +239,7 @@ TEST_F(ModelTest, RemoveSegmentKeepsTheOpenOne)
 
     model.resetSegments();
     EXPECT_EQ(view.segmentRows().size(), 1u);
-    EXPECT_EQ(model.sources().entries()[0].ends, std::vector<int32_t>{100});
+    EXPECT_EQ(model.sources().entries()[0].ends, std::vector<int64_t>{100000});
     EXPECT_FALSE(model.state().segmentListFocused);
     EXPECT_EQ(view.timeCaption(), "00:00:00");
 }
@@ -257,10 +258,10 @@ TEST_F(ModelTest, UnificationEditsEntryZeroFromAnyRow)
     model.takeEnd();
     model.commitSegment();
     const auto& e = model.sources().entries();
-    EXPECT_EQ(e[0].begins, (std::vector<int32_t>{10, 0}));
-    EXPECT_EQ(e[0].ends, (std::vector<int32_t>{30, 60}));
+    EXPECT_EQ(e[0].begins, (std::vector<int64_t>{9990, 0}));
+    EXPECT_EQ(e[0].ends, (std::vector<int64_t>{29971, 60000}));
     EXPECT_EQ(e[1].segmentCount, 1);
-    EXPECT_EQ(view.totalTime(), "00:00:40");
+    EXPECT_EQ(view.totalTime(), "00:00:39.962");
 }
 
 TEST_F(ModelTest, ZeroUsableRangeTakesTimeZero)
