@@ -1,6 +1,7 @@
 #include "app/mainwindow.h"
 
 #include "app/about.h"
+#include "app/mainwindow_jobs.h"
 #include "settings/dialog/dir.h"
 #include "settings/dialog/settings.h"
 #include "settings/generalsettings.h"
@@ -117,8 +118,7 @@ void Tfm_main::createLists()
 
     m_format = new QComboBox(this);
     m_format->setObjectName(QStringLiteral("cb_format"));
-    m_format->addItems({QStringLiteral("MP3"), QStringLiteral("WAV"), QStringLiteral("WMA"),
-                        QStringLiteral("OGG")});
+    m_format->addItems(formatListItems());
     m_format->setCurrentIndex(0);
     m_format->setToolTip(QStringLiteral("Output format of the next split"));
 

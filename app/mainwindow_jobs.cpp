@@ -12,6 +12,35 @@
 
 namespace brisklet::app {
 
+namespace {
+
+QString buildJoinFileFilter()
+{
+    QStringList types;
+    for (audio::OutputFormat format : audio::allOutputFormats) {
+        types.append(QString::fromStdString(audio::displayNameOf(format) + " Files(*" +
+                                            audio::extensionOf(format) + ")"));
+    }
+    return types.join(QStringLiteral(";;"));
+}
+
+} // namespace
+
+const QString joinFileFilter = buildJoinFileFilter();
+
+QStringList formatListItems()
+{
+    QStringList items;
+    for (audio::OutputFormat format : audio::allOutputFormats)
+        items.append(QString::fromStdString(audio::displayNameOf(format)));
+    return items;
+}
+
+audio::OutputFormat formatAtListIndex(int index)
+{
+    return audio::outputFormatAt(index).value_or(audio::OutputFormat::Mp3);
+}
+
 QString replaceQuestion(const QString& path)
 {
     return path + QStringLiteral(" already exists.\nDo you want to replace it?");
@@ -21,19 +50,22 @@ WindowJobs::WindowJobs(QWidget& window, UserDialogs& dialogs, const settings::Pr
                        audio::IAudioFile2& writer, settings::CommandLineSource commandLine)
     : m_window(window), m_dialogs(dialogs), m_transform(audio::createAudioTransform()),
       m_configuration(profile, writer, m_lame, std::move(commandLine)),
-      m_parts{writer, *m_transform, [this](int format) { m_configuration.configure(format); },
+      m_parts{writer, *m_transform,
+              [this](audio::OutputFormat format) { m_configuration.configure(format); },
               &tags::WriteOutputTags}
 {
 }
 
+// The save dialog's file types count from 1 in the format list's order.
 std::optional<engine::SaveChoice> WindowJobs::askOutputName(const std::string& folder,
-                                                            int filterIndex)
+                                                            audio::OutputFormat format)
 {
     std::optional<SaveAnswer> answer = m_dialogs.chooseSaveFile(
-        &m_window, QString::fromStdString(folder), joinFileFilter, filterIndex);
+        &m_window, QString::fromStdString(folder), joinFileFilter, audio::listIndexOf(format) + 1);
     if (!answer || answer->fileName.isEmpty())
         return std::nullopt;
-    return engine::SaveChoice{answer->fileName.toStdString(), answer->filterIndex};
+    return engine::SaveChoice{answer->fileName.toStdString(),
+                              audio::outputFormatAt(answer->filterIndex - 1).value_or(format)};
 }
 
 bool WindowJobs::confirmReplace(const std::string& path)
@@ -61,7 +93,7 @@ WindowJobs& Tfm_main::jobs()
 // command's error box.
 void Tfm_main::runSplitJob()
 {
-    engine::runSplit(model(), jobs().parts(), m_format->currentIndex());
+    engine::runSplit(model(), jobs().parts(), formatAtListIndex(m_format->currentIndex()));
 }
 
 // The join's save dialog: the chosen file name, or empty when cancelled (or
@@ -69,12 +101,11 @@ void Tfm_main::runSplitJob()
 // format list's choice.
 QString Tfm_main::joinSaveDialogStep()
 {
-    int format = m_format->currentIndex();
+    audio::OutputFormat format = formatAtListIndex(m_format->currentIndex());
     std::optional<engine::SaveChoice> choice = engine::joinSaveDialogStep(model(), jobs(), format);
     if (!choice)
         return {};
-    if (format >= 0 && format < m_format->count())
-        m_format->setCurrentIndex(format);
+    m_format->setCurrentIndex(audio::listIndexOf(format));
     return QString::fromStdString(choice->fileName);
 }
 
@@ -82,8 +113,9 @@ QString Tfm_main::joinSaveDialogStep()
 // the type chosen in the save dialog.
 void Tfm_main::runJoinJob(const QString& fileName)
 {
-    engine::runJoinJob(model(), jobs().parts(),
-                       engine::SaveChoice{fileName.toStdString(), m_format->currentIndex() + 1});
+    engine::runJoinJob(
+        model(), jobs().parts(),
+        engine::SaveChoice{fileName.toStdString(), formatAtListIndex(m_format->currentIndex())});
 }
 
 } // namespace brisklet::app

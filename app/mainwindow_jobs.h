@@ -12,6 +12,7 @@
 #include "settings/profilefile.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -19,9 +20,15 @@ class QWidget;
 
 namespace brisklet::app {
 
-// The save dialog's four file types, in the order of the format list.
-inline const QString joinFileFilter =
-    QStringLiteral("MP3 Files(*.mp3);;WAV Files(*.wav);;WMA Files(*.wma);;OGG Files(*.ogg)");
+// The save dialog's file types, one per output format in the order of the
+// format list: "MP3 Files(*.mp3);;WAV Files(*.wav);;...".
+extern const QString joinFileFilter;
+
+// The format list's items: "MP3", "WAV", ...
+QStringList formatListItems();
+
+// The output format at a position of the format list (MP3 for none).
+audio::OutputFormat formatAtListIndex(int index);
 
 // The question asked before a join replaces a file the dialog did not name.
 QString replaceQuestion(const QString& path);
@@ -37,7 +44,7 @@ public:
 
     // engine::JoinDialogs, answered by the user through the window's dialogs.
     std::optional<engine::SaveChoice> askOutputName(const std::string& folder,
-                                                    int filterIndex) override;
+                                                    audio::OutputFormat format) override;
     bool confirmReplace(const std::string& path) override;
     void openFolder(const std::string& folder) override;
 

@@ -25,9 +25,9 @@ public:
     {
         Close();
         EncoderFormat format = m_format;
-        if (format.kind == EncoderFormat::Kind::None)
+        if (!format.kind)
             throw AudioError("cannot create " + fileName + ": no output format was set");
-        if (format.kind == EncoderFormat::Kind::Mp3 && m_mp3Settings)
+        if (format.kind == OutputFormat::Mp3 && m_mp3Settings)
             format.lame = m_mp3Settings->settings();
         const RateAndChannels native = nativeFormat(format);
         int inputRate = m_blockRate > 0 ? m_blockRate : native.rate;
@@ -84,7 +84,7 @@ public:
 
     void SetPcmFormat(int sampleRate, int channels, int bits) override
     {
-        m_format.kind = EncoderFormat::Kind::Pcm;
+        m_format.kind = OutputFormat::Wav;
         m_format.pcmRate = sampleRate;
         m_format.pcmChannels = channels;
         m_format.pcmBits = bits;
@@ -92,14 +92,14 @@ public:
 
     void SetWmaProfile(int profile) override
     {
-        m_format.kind = EncoderFormat::Kind::Wma;
+        m_format.kind = OutputFormat::Wma;
         m_format.wmaProfile = profile;
     }
 
     void SetOggFormat(int sampleRate, int channels, int bitrate, int minimum, int maximum,
                       int16_t quality) override
     {
-        m_format.kind = EncoderFormat::Kind::Ogg;
+        m_format.kind = OutputFormat::Ogg;
         m_format.oggRate = sampleRate;
         m_format.oggChannels = channels;
         m_format.oggBitrate = bitrate;
@@ -110,7 +110,7 @@ public:
 
     void AttachMp3Encoder(const IAudioFile2LameEnc& encoder) override
     {
-        m_format.kind = EncoderFormat::Kind::Mp3;
+        m_format.kind = OutputFormat::Mp3;
         // Only the component's own settings object can be attached; its values
         // are copied when the output opens.
         m_mp3Settings = dynamic_cast<const LameEncoderSettings*>(&encoder);
@@ -147,16 +147,17 @@ private:
     };
     static RateAndChannels nativeFormat(const EncoderFormat& f)
     {
-        switch (f.kind) {
-        case EncoderFormat::Kind::Pcm:
+        switch (f.kind.value_or(OutputFormat::Wma)) {
+        case OutputFormat::Wav:
             return {f.pcmRate, f.pcmChannels};
-        case EncoderFormat::Kind::Ogg:
+        case OutputFormat::Ogg:
             return {f.oggRate, f.oggChannels};
-        case EncoderFormat::Kind::Mp3:
+        case OutputFormat::Mp3:
             return {f.lame.sampleRate > 0 ? f.lame.sampleRate : 44100, f.lame.channelCount};
-        default:
-            return {44100, 2};
+        case OutputFormat::Wma:
+            break;
         }
+        return {44100, 2};
     }
 
     std::unique_ptr<SourceReader> m_reader;

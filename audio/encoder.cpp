@@ -13,20 +13,20 @@ void throwCannotCreate(const std::string& path, const std::string& reason)
 std::unique_ptr<Encoder> openEncoder(const EncoderFormat& format, const std::string& path,
                                      int inputRate, int inputChannels)
 {
-    switch (format.kind) {
-    case EncoderFormat::Kind::Pcm:
+    if (!format.kind)
+        throwCannotCreate(path, "no output format was set");
+    switch (*format.kind) {
+    case OutputFormat::Wav:
         return openWavEncoder(path, format.pcmRate > 0 ? format.pcmRate : inputRate,
                               format.pcmChannels, format.pcmBits);
-    case EncoderFormat::Kind::Mp3:
+    case OutputFormat::Mp3:
         return openMp3Encoder(path, format.lame, inputRate, inputChannels);
-    case EncoderFormat::Kind::Ogg:
+    case OutputFormat::Ogg:
         return openOggEncoder(path, format.oggRate > 0 ? format.oggRate : inputRate,
                               format.oggChannels, format.oggBitrate, format.oggMinimum,
                               format.oggMaximum, format.oggQuality);
-    case EncoderFormat::Kind::Wma:
+    case OutputFormat::Wma:
         return openWmaEncoder(path, format.wmaProfile);
-    case EncoderFormat::Kind::None:
-        break;
     }
     throwCannotCreate(path, "no output format was set");
 }

@@ -3,17 +3,18 @@
 // converts blocks to the encoder's rate and channels before write().
 
 #include "audio/lameencoder.h"
+#include "audio/outputformat.h"
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace brisklet::audio {
 
 struct EncoderFormat {
-    enum class Kind { None, Pcm, Wma, Ogg, Mp3 };
-    Kind kind = Kind::None;
-    // Pcm (SetPcmFormat)
+    std::optional<OutputFormat> kind; // nothing until a format setter ran
+    // Wav (SetPcmFormat)
     int pcmRate = 44100;
     int pcmChannels = 2;
     int pcmBits = 16;

@@ -14,7 +14,7 @@ namespace {
 constexpr int64_t kBlockFrames = 65536;
 
 struct ConvertOptions {
-    std::optional<OutputKind> format;
+    std::optional<audio::OutputFormat> format;
     std::string settingsFile;
     bool overwrite = false;
     std::string input;
@@ -29,9 +29,9 @@ std::string parseOptions(const Arguments& args, ConvertOptions& options)
         const std::string& arg = args[i];
         bool hasValue = i + 1 < args.size();
         if (arg == "--format" && hasValue) {
-            options.format = outputKindFromName(args[++i]);
+            options.format = audio::outputFormatFromName(args[++i]);
             if (!options.format)
-                return "unknown format " + args[i] + " (mp3, wav, wma or ogg)";
+                return unknownFormatMessage(args[i]);
         } else if (arg == "--settings" && hasValue) {
             options.settingsFile = args[++i];
         } else if (arg == "--overwrite") {
@@ -47,7 +47,7 @@ std::string parseOptions(const Arguments& args, ConvertOptions& options)
     options.input = paths[0];
     options.output = paths[1];
     if (!options.format)
-        options.format = outputKindFromPath(options.output);
+        options.format = audio::outputFormatFromPath(options.output);
     if (!options.format)
         return "cannot tell the output format of " + options.output + ": give --format";
     return {};

@@ -17,11 +17,15 @@ namespace {
 // to replacing a file.
 class CliDialogs : public engine::JoinDialogs {
 public:
-    CliDialogs(std::string name, int format) : m_name(std::move(name)), m_format(format) {}
-
-    std::optional<engine::SaveChoice> askOutputName(const std::string&, int) override
+    CliDialogs(std::string name, audio::OutputFormat format)
+        : m_name(std::move(name)), m_format(format)
     {
-        return engine::SaveChoice{m_name, m_format + 1};
+    }
+
+    std::optional<engine::SaveChoice> askOutputName(const std::string&,
+                                                    audio::OutputFormat) override
+    {
+        return engine::SaveChoice{m_name, m_format};
     }
     bool confirmReplace(const std::string& path) override
     {
@@ -34,7 +38,7 @@ public:
 
 private:
     std::string m_name;
-    int m_format;
+    audio::OutputFormat m_format;
     std::string m_refused;
 };
 
@@ -51,7 +55,7 @@ int runJoin(const Arguments& args)
             return fail("no source could be read");
         CliDialogs dialogs(options.output, options.format);
         installStopOnInterrupt();
-        int format = options.format;
+        audio::OutputFormat format = options.format;
         std::string output = engine::runJoin(job.model(), job.parts(), dialogs, format);
         if (!dialogs.refused().empty())
             return fail(dialogs.refused() + " exists already; it was not replaced");

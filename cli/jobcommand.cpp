@@ -107,10 +107,10 @@ std::string parseJobOptions(const Arguments& args, bool join, JobOptions& option
                 return value + ": " + engine::startAfterEndMessage;
             options.segments.push_back(*segment);
         } else if (arg == "--format") {
-            std::optional<OutputKind> kind = outputKindFromName(value);
-            if (!kind)
-                return "unknown format " + value + " (mp3, wav, wma or ogg)";
-            options.format = static_cast<int>(*kind);
+            std::optional<audio::OutputFormat> format = audio::outputFormatFromName(value);
+            if (!format)
+                return unknownFormatMessage(value);
+            options.format = *format;
         } else if (arg == "--fade-in" || arg == "--fade-out") {
             std::optional<int32_t> seconds = parseTime(value);
             if (!seconds)
@@ -187,7 +187,9 @@ CliJob::CliJob(const JobOptions& options) : m_parts{*m_writer, *m_transform, nul
         std::make_unique<settings::EncoderConfiguration>(*m_profile, *m_writer, m_lame);
     m_model = std::make_unique<engine::JobModel>(m_view, *m_reader);
     m_view.setModel(m_model.get());
-    m_parts.configureWriter = [this](int format) { m_configuration->configure(format); };
+    m_parts.configureWriter = [this](audio::OutputFormat format) {
+        m_configuration->configure(format);
+    };
     m_parts.carryTags = [this](const std::string& path, const tags::AudioFileinfo& record) {
         tags::WriteOutputTags(path, record);
         m_view.clearProgressLine();

@@ -6,6 +6,7 @@
 
 #include "audio/audiofile.h"
 #include "audio/lameencoder.h"
+#include "audio/outputformat.h"
 #include "audio/transform.h"
 #include "cli/commands.h"
 #include "engine/headlessview.h"
@@ -31,7 +32,7 @@ struct JobOptions {
     int seconds = 60;
     int count = 6;
     std::vector<SegmentTimes> segments;
-    int format = 0; // 0 MP3, 1 WAV, 2 WMA, 3 OGG
+    audio::OutputFormat format = audio::OutputFormat::Mp3;
     std::optional<int> fadeInSeconds;
     std::optional<int> fadeOutSeconds;
     std::string settingsFile; // empty: the program's own settings file

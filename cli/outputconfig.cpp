@@ -2,8 +2,6 @@
 
 #include "settings/encoderconfig.h"
 
-#include <algorithm>
-#include <cctype>
 #include <filesystem>
 #include <stdexcept>
 
@@ -14,56 +12,40 @@ constexpr int kDefaultWmaProfile = 10;
 constexpr int kDefaultOggKbps = 128;
 } // namespace
 
-std::optional<OutputKind> outputKindFromName(const std::string& name)
+std::string unknownFormatMessage(const std::string& value)
 {
-    std::string lower = name;
-    std::transform(lower.begin(), lower.end(), lower.begin(),
-                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    if (lower == "mp3")
-        return OutputKind::Mp3;
-    if (lower == "wav")
-        return OutputKind::Wav;
-    if (lower == "wma")
-        return OutputKind::Wma;
-    if (lower == "ogg")
-        return OutputKind::Ogg;
-    return std::nullopt;
-}
-
-std::optional<OutputKind> outputKindFromPath(const std::string& path)
-{
-    auto dot = path.find_last_of('.');
-    auto slash = path.find_last_of('/');
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
-        return std::nullopt;
-    return outputKindFromName(path.substr(dot + 1));
+    std::string names;
+    for (size_t i = 0; i < audio::allOutputFormats.size(); ++i) {
+        if (i > 0)
+            names += i + 1 == audio::allOutputFormats.size() ? " or " : ", ";
+        names += audio::extensionOf(audio::allOutputFormats[i]).substr(1);
+    }
+    return "unknown format " + value + " (" + names + ")";
 }
 
 void configureOutput(audio::IAudioFile2& writer, audio::LameEncoderSettings& mp3Settings,
                      const OutputSetup& setup)
 {
     if (!setup.settingsFile.empty()) {
-        // As the program does before each output: OutputKind follows the format list's order.
         std::error_code ignored;
         if (!std::filesystem::is_regular_file(setup.settingsFile, ignored))
             throw std::runtime_error(setup.settingsFile + " is not a settings file");
-        settings::configureWriterFromFile(setup.settingsFile, static_cast<int>(setup.kind), writer,
-                                          mp3Settings);
+        settings::configureWriterFromFile(setup.settingsFile, setup.kind, writer, mp3Settings);
         return;
     }
     // Without a settings file every format uses its defaults.
     switch (setup.kind) {
-    case OutputKind::Mp3:
+    case audio::OutputFormat::Mp3:
         mp3Settings = audio::LameEncoderSettings();
         writer.AttachMp3Encoder(mp3Settings);
         break;
-    case OutputKind::Wav:
+    case audio::OutputFormat::Wav:
         writer.SetPcmFormat(setup.inputRate, setup.inputChannels, 16);
         break;
-    case OutputKind::Wma:
+    case audio::OutputFormat::Wma:
         writer.SetWmaProfile(kDefaultWmaProfile);
         break;
-    case OutputKind::Ogg: {
+    case audio::OutputFormat::Ogg: {
         // Vorbis cannot encode 128 kbps at every rate (8 kHz VOX, say): then
         // the output is 44.1 kHz stereo.
         bool asInput =

@@ -3,21 +3,18 @@
 
 #include "audio/audiofile.h"
 #include "audio/lameencoder.h"
+#include "audio/outputformat.h"
 
 #include <optional>
 #include <string>
 
 namespace brisklet::cli {
 
-enum class OutputKind { Mp3, Wav, Wma, Ogg };
-
-// "mp3", "wav", "wma", "ogg" (any case).
-std::optional<OutputKind> outputKindFromName(const std::string& name);
-// By the path's extension.
-std::optional<OutputKind> outputKindFromPath(const std::string& path);
+// The usage error for a --format value that names no output format.
+std::string unknownFormatMessage(const std::string& value);
 
 struct OutputSetup {
-    OutputKind kind = OutputKind::Wav;
+    audio::OutputFormat kind = audio::OutputFormat::Wav;
     std::string settingsFile; // --settings; empty: the defaults below
     int inputRate = 44100;
     int inputChannels = 2;

@@ -4,6 +4,7 @@
 // and the clean end after an error).
 
 #include "audio/audiofile.h"
+#include "audio/outputformat.h"
 #include "audio/transform.h"
 #include "engine/chunkloop.h"
 #include "engine/jobmodel.h"
@@ -20,9 +21,9 @@ namespace brisklet::engine {
 struct JobParts {
     audio::IAudioFile2& writer; // `AudioFile2write`
     audio::IAudioTransform2& transform;
-    // Configures the writer for output format 0 MP3, 1 WAV, 2 WMA, 3 OGG from the
-    // settings file, before each output is created.
-    std::function<void(int outputFormat)> configureWriter;
+    // Configures the writer for the output format from the settings file,
+    // before each output is created.
+    std::function<void(audio::OutputFormat format)> configureWriter;
     // Carries a source's tag record into a finished split output.
     std::function<void(const std::string& outputPath, const tags::AudioFileinfo& record)> carryTags;
 };

@@ -1,6 +1,7 @@
 #include "engine/joinjob.h"
 
 #include "engine/outputnaming.h"
+#include "engine/pieces.h"
 
 #include <algorithm>
 
@@ -8,19 +9,13 @@ namespace brisklet::engine {
 
 namespace {
 
-// The segments a join takes from an entry: its only one, or all but the open one.
-int countedSegments(const listrecord& entry)
-{
-    return entry.segmentCount == 1 ? 1 : std::max(0, entry.segmentCount - 1);
-}
-
 class JoinRun : public JobRun {
 public:
     JoinRun(JobModel& model, JobParts& parts, Mode mode) : JobRun(model, parts), m_mode(mode) {}
 
-    void run(const std::string& outputPath, int filterIndex)
+    void run(const std::string& outputPath, audio::OutputFormat format)
     {
-        parts().configureWriter(filterIndex - 1);
+        parts().configureWriter(format);
         m_progress.total = expectedTotal();
         closeIfOpen(reader());
         reader().OpenRead(entries().front().path);
@@ -44,27 +39,11 @@ public:
     }
 
 private:
-    bool segmentMode() const { return m_mode == Mode::Custom || m_mode == Mode::Unification; }
+    bool segmentMode() const { return !joinsWholeSources(m_mode); }
 
-    // The segments entry i gives, as (begin, end) seconds, in list order.
-    std::vector<std::pair<int64_t, int64_t>> segmentsOf(int i, int rows)
+    std::vector<Piece> piecesOfSource(int i)
     {
-        const listrecord& entry = entries()[i];
-        const listrecord& owner = m_mode == Mode::Unification ? entries().front() : entry;
-        std::vector<std::pair<int64_t, int64_t>> segments;
-        for (int j = 0; j < rows && j < owner.segmentCount; ++j) {
-            int64_t begin = owner.begins.at(j);
-            int64_t end = owner.ends.at(j);
-            if (m_mode == Mode::Unification) {
-                // A shared segment that starts after this source's end has
-                // nothing in it, and neither have the later ones.
-                if (begin > entry.durationSeconds)
-                    break;
-                end = std::min<int64_t>(end, entry.durationSeconds);
-            }
-            segments.emplace_back(begin, end);
-        }
-        return segments;
+        return piecesOf(m_mode, entries()[i], entries().front(), state());
     }
 
     int64_t expectedTotal()
@@ -76,9 +55,8 @@ private:
                 total += entry.totalFrames;
                 continue;
             }
-            const listrecord& owner = m_mode == Mode::Unification ? entries().front() : entry;
-            for (auto [begin, end] : segmentsOf(i, countedSegments(owner)))
-                total += std::max<int64_t>(0, recordedFrames(end - begin, entry));
+            for (const Piece& piece : piecesOfSource(i))
+                total += std::max<int64_t>(0, recordedFrames(piece.end - piece.begin, entry));
         }
         return total;
     }
@@ -109,13 +87,15 @@ private:
             model().setSegmentStatus(0, segmentstatus::Finish);
             return;
         }
-        const auto segments = segmentsOf(i, rows);
-        for (int j = 0; j < static_cast<int>(segments.size()); ++j) {
+        std::vector<Piece> pieces = piecesOfSource(i);
+        // Never more pieces than the trimmed list shows rows.
+        pieces.resize(std::min(pieces.size(), static_cast<size_t>(std::max(rows, 0))));
+        for (int j = 0; j < static_cast<int>(pieces.size()); ++j) {
             if (!keepGoing())
                 break;
             model().setSegmentStatus(j, segmentstatus::Converting);
-            const int64_t begin = std::max<int64_t>(0, recordedFrames(segments[j].first, entry));
-            const int64_t end = recordedFrames(segments[j].second, entry);
+            const int64_t begin = std::max<int64_t>(0, recordedFrames(pieces[j].begin, entry));
+            const int64_t end = recordedFrames(pieces[j].end, entry);
             stretch.sourceFrames = std::max<int64_t>(0, end - begin);
             if (stretch.sourceFrames > 0) {
                 reader().Seek(begin, audio::SeekMode::Exact);
@@ -135,23 +115,17 @@ private:
 
 } // namespace
 
-std::string extensionForFilter(int filterIndex)
-{
-    return extensionForFormat(filterIndex - 1);
-}
-
 std::optional<SaveChoice> joinSaveDialogStep(JobModel& model, JoinDialogs& dialogs,
-                                             int& outputFormat)
+                                             audio::OutputFormat& outputFormat)
 {
     MainState& state = model.state();
     if (state.converting || model.sources().empty())
         return std::nullopt;
-    std::optional<SaveChoice> choice =
-        dialogs.askOutputName(state.OutputDirectory, outputFormat + 1);
+    std::optional<SaveChoice> choice = dialogs.askOutputName(state.OutputDirectory, outputFormat);
     if (!choice)
         return std::nullopt;
-    outputFormat = choice->filterIndex - 1;
-    const std::string outputPath = choice->fileName + extensionForFilter(choice->filterIndex);
+    outputFormat = choice->format;
+    const std::string outputPath = choice->outputPath();
     // The dialog confirmed the name as typed, not the one with the extension.
     if (pathExists(outputPath) && !dialogs.confirmReplace(outputPath))
         return std::nullopt;
@@ -160,13 +134,13 @@ std::optional<SaveChoice> joinSaveDialogStep(JobModel& model, JoinDialogs& dialo
 
 std::string runJoinJob(JobModel& model, JobParts& parts, const SaveChoice& choice)
 {
-    const int mode = model.state().FunctionChoice;
-    if (mode < 0 || mode > 3 || model.sources().empty())
+    const std::optional<Mode> mode = model.state().mode();
+    if (!mode || model.sources().empty())
         return {};
-    const std::string outputPath = choice.fileName + extensionForFilter(choice.filterIndex);
-    JoinRun run(model, parts, static_cast<Mode>(mode));
+    const std::string outputPath = choice.outputPath();
+    JoinRun run(model, parts, *mode);
     try {
-        run.run(outputPath, choice.filterIndex);
+        run.run(outputPath, choice.format);
     } catch (...) {
         run.abandon();
         throw;
@@ -174,7 +148,8 @@ std::string runJoinJob(JobModel& model, JobParts& parts, const SaveChoice& choic
     return outputPath;
 }
 
-std::string runJoin(JobModel& model, JobParts& parts, JoinDialogs& dialogs, int& outputFormat)
+std::string runJoin(JobModel& model, JobParts& parts, JoinDialogs& dialogs,
+                    audio::OutputFormat& outputFormat)
 {
     std::optional<SaveChoice> choice = joinSaveDialogStep(model, dialogs, outputFormat);
     if (!choice)

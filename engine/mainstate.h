@@ -3,12 +3,22 @@
 // nine general settings. One instance, owned by the main window's job model.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace brisklet::engine {
 
 // FunctionChoice values: where the segments of a job come from.
 enum class Mode { Custom = 0, ByTime = 1, ByCount = 2, Unification = 3 };
+
+// The mode a stored FunctionChoice number stands for; nothing for an unknown one.
+inline std::optional<Mode> modeOf(int functionChoice)
+{
+    if (functionChoice < static_cast<int>(Mode::Custom) ||
+        functionChoice > static_cast<int>(Mode::Unification))
+        return std::nullopt;
+    return static_cast<Mode>(functionChoice);
+}
 
 struct MainState {
     bool converting = false;         // a split or join runs
@@ -34,12 +44,8 @@ struct MainState {
     int fadeOutSeconds = 5;
     bool skinFlag = false;
 
-    Mode mode() const { return static_cast<Mode>(FunctionChoice); }
-    bool segmentsEditable() const
-    {
-        return FunctionChoice == static_cast<int>(Mode::Custom) ||
-               FunctionChoice == static_cast<int>(Mode::Unification);
-    }
+    std::optional<Mode> mode() const { return modeOf(FunctionChoice); }
+    bool segmentsEditable() const { return mode() == Mode::Custom || mode() == Mode::Unification; }
 };
 
 } // namespace brisklet::engine

@@ -29,22 +29,6 @@ std::string cutAtCharacter(const std::string& text, size_t bytes)
     return text.substr(0, end);
 }
 
-std::string extensionForFormat(int outputFormat)
-{
-    switch (outputFormat) {
-    case 0:
-        return ".mp3";
-    case 1:
-        return ".wav";
-    case 2:
-        return ".wma";
-    case 3:
-        return ".ogg";
-    default:
-        return {};
-    }
-}
-
 std::string nameBase(const std::string& displayName)
 {
     size_t dot = displayName.find('.');

@@ -9,9 +9,6 @@
 
 namespace brisklet::engine {
 
-// ".mp3", ".wav", ".wma", ".ogg" for output formats 0-3; empty for any other.
-std::string extensionForFormat(int outputFormat);
-
 // The longest name of an output file, in bytes.
 inline constexpr size_t maxOutputNameBytes = 255;
 

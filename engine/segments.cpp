@@ -1,6 +1,7 @@
 #include "engine/segments.h"
 
 #include "audio/units.h"
+#include "engine/pieces.h"
 
 #include <algorithm>
 
@@ -26,84 +27,44 @@ std::vector<SegmentRow> editableRows(const listrecord& entry)
     return rows;
 }
 
-// Pieces of `length` seconds from 0 up to `limit`, the last one cut at `duration`.
-std::vector<SegmentRow> computedRows(int32_t pieces, int32_t length, int32_t duration)
-{
-    std::vector<SegmentRow> rows;
-    for (int32_t c = 0; c < pieces; ++c) {
-        int64_t end = std::min<int64_t>(static_cast<int64_t>(c + 1) * length, duration);
-        rows.push_back(segmentRow(c * length, static_cast<int32_t>(end), segmentstatus::Unconvert));
-    }
-    return rows;
-}
-
-// Sum of the counted segments of `entry`: its only one, or all but the open one.
-int64_t countedLength(const listrecord& entry)
-{
-    int32_t counted = entry.segmentCount == 1 ? 1 : entry.segmentCount - 1;
-    int64_t sum = 0;
-    for (int32_t j = 0; j < counted; ++j)
-        sum += static_cast<int64_t>(entry.ends.at(j)) - entry.begins.at(j);
-    return sum;
-}
-
 } // namespace
 
 std::vector<SegmentRow> buildSegmentRows(const std::vector<listrecord>& entries, int selected,
                                          const MainState& state)
 {
-    if (selected < 0 || selected >= static_cast<int>(entries.size()))
+    const std::optional<Mode> mode = state.mode();
+    if (selected < 0 || selected >= static_cast<int>(entries.size()) || !mode)
         return {};
     const listrecord& entry = entries[selected];
-    int32_t d = entry.durationSeconds;
-    switch (state.FunctionChoice) {
-    case static_cast<int>(Mode::Custom):
+    switch (*mode) {
+    case Mode::Custom:
         return editableRows(entry);
-    case static_cast<int>(Mode::ByTime):
-        if (state.splitSeconds < 1)
-            return {};
-        return computedRows(d / state.splitSeconds + 1, state.splitSeconds, d);
-    case static_cast<int>(Mode::ByCount):
-        if (state.splitCount < 1)
-            return {};
-        return computedRows(state.splitCount, d / state.splitCount, d);
-    case static_cast<int>(Mode::Unification):
+    case Mode::Unification:
         return editableRows(entries.front());
-    default:
-        return {};
+    case Mode::ByTime:
+    case Mode::ByCount:
+        break;
     }
+    std::vector<SegmentRow> rows;
+    for (const Piece& piece : piecesOf(*mode, entry, entries.front(), state))
+        rows.push_back(segmentRow(static_cast<int32_t>(piece.begin),
+                                  static_cast<int32_t>(piece.end), segmentstatus::Unconvert));
+    return rows;
 }
 
 int64_t totalSeconds(const std::vector<listrecord>& entries, const MainState& state)
 {
+    const std::optional<Mode> mode = state.mode();
+    if (!mode || entries.empty())
+        return 0;
     int64_t total = 0;
-    switch (state.FunctionChoice) {
-    case static_cast<int>(Mode::ByTime):
-    case static_cast<int>(Mode::ByCount):
-        for (const listrecord& e : entries)
+    for (const listrecord& e : entries) {
+        if (joinsWholeSources(*mode)) {
             total += e.durationSeconds;
-        break;
-    case static_cast<int>(Mode::Custom):
-        for (const listrecord& e : entries)
-            total += countedLength(e);
-        break;
-    case static_cast<int>(Mode::Unification): {
-        if (entries.empty())
-            break;
-        const listrecord& shared = entries.front();
-        int32_t counted = shared.segmentCount == 1 ? 1 : shared.segmentCount - 1;
-        // Each file counts the part of each shared segment that lies within it.
-        for (const listrecord& e : entries) {
-            for (int32_t j = 0; j < counted; ++j) {
-                int32_t begin = shared.begins.at(j);
-                if (e.durationSeconds >= begin)
-                    total += std::min(shared.ends.at(j), e.durationSeconds) - begin;
-            }
+            continue;
         }
-        break;
-    }
-    default:
-        break;
+        for (const Piece& piece : piecesOf(*mode, e, entries.front(), state))
+            total += piece.end - piece.begin;
     }
     return total;
 }

@@ -3,63 +3,27 @@
 #include "audio/audioerror.h"
 #include "audio/units.h"
 #include "engine/outputnaming.h"
+#include "engine/pieces.h"
 
 #include <algorithm>
+#include <optional>
 
 namespace brisklet::engine {
 
 namespace {
 
-struct PieceTimes {
-    int64_t start = 0; // seconds
-    int64_t end = 0;
-};
-
-// The pieces source `entry` gives in `mode`; `shared` holds the segments of
-// Custom (the entry itself) and Unification (entry 0).
-std::vector<PieceTimes> piecesOf(Mode mode, const listrecord& entry, const listrecord& shared,
-                                 const MainState& state)
-{
-    const int64_t d = entry.durationSeconds;
-    std::vector<PieceTimes> pieces;
-    switch (mode) {
-    case Mode::Custom:
-        for (int32_t k = 0; k < entry.segmentCount; ++k)
-            pieces.push_back({entry.begins.at(k), entry.ends.at(k)});
-        break;
-    case Mode::ByTime: {
-        const int64_t n = std::max(1, state.splitSeconds);
-        for (int64_t k = 0; k <= d / n; ++k)
-            pieces.push_back({k * n, std::min((k + 1) * n, d)});
-        break;
-    }
-    case Mode::ByCount: {
-        const int64_t m = std::max(1, state.splitCount);
-        const int64_t length = d / m;
-        for (int64_t k = 0; k < m; ++k)
-            pieces.push_back({k * length, std::min((k + 1) * length, d)});
-        break;
-    }
-    case Mode::Unification:
-        for (int32_t k = 0; k < shared.segmentCount; ++k) {
-            if (shared.begins.at(k) > d)
-                break;
-            pieces.push_back({shared.begins.at(k), std::min<int64_t>(shared.ends.at(k), d)});
-        }
-        break;
-    }
-    return pieces;
-}
-
 class SplitRun : public JobRun {
 public:
-    SplitRun(JobModel& model, JobParts& parts, int outputFormat)
-        : JobRun(model, parts), m_format(outputFormat), m_mode(state().mode())
+    SplitRun(JobModel& model, JobParts& parts, audio::OutputFormat outputFormat, Mode mode)
+        : JobRun(model, parts), m_format(outputFormat), m_mode(mode)
     {
     }
 
     std::vector<std::string> run()
     {
+        // Every source's pieces as the lists stand before the job trims them.
+        for (const listrecord& entry : entries())
+            m_pieces.push_back(piecesOf(m_mode, entry, entries().front(), state()));
         if (m_mode == Mode::Unification)
             trimSegmentList(0);
         for (int i = 0; i < static_cast<int>(entries().size()); ++i) {
@@ -83,7 +47,7 @@ private:
         reader().OpenRead(entry.path);
         // Blocks in the source's own format, whatever an earlier job asked for.
         reader().SetBlockFormat(reader().SampleRate(), reader().Channels());
-        const std::vector<PieceTimes> pieces = piecesOf(m_mode, entry, entries().front(), state());
+        const std::vector<Piece>& pieces = m_pieces.at(i);
         for (int k = 0; k < static_cast<int>(pieces.size()); ++k) {
             if (!keepGoing())
                 break;
@@ -98,19 +62,18 @@ private:
         return scaled(seconds * 1000, reader().TotalFrames(), reader().DurationMs());
     }
 
-    void cutPiece(int i, int k, const PieceTimes& times)
+    void cutPiece(int i, int k, const Piece& piece)
     {
         const listrecord& entry = entries()[i];
-        const int64_t start = std::max<int64_t>(0, frameAt(times.start));
+        const int64_t start = std::max<int64_t>(0, frameAt(piece.begin));
         reader().Seek(start, audio::SeekMode::Exact);
-        const int64_t length = std::max<int64_t>(0, frameAt(times.end) - start);
+        const int64_t length = std::max<int64_t>(0, frameAt(piece.end) - start);
         audio::IAudioFile2& writer = parts().writer;
 
         closeIfOpen(writer);
         parts().configureWriter(m_format);
-        if (std::string extension = extensionForFormat(m_format); !extension.empty())
-            m_extension = extension;
-        std::string path = pieceOutputPath(state().OutputDirectory, entry.caption, m_extension);
+        const std::string extension = audio::extensionOf(m_format);
+        std::string path = pieceOutputPath(state().OutputDirectory, entry.caption, extension);
         const int rate = reader().SampleRate();
         const int channels = reader().Channels();
         writer.SetBlockFormat(rate, channels);
@@ -121,7 +84,7 @@ private:
             // The caption's name could not be created: try the source's own
             // name, numbered so that it replaces nothing.
             closeIfOpen(writer);
-            path = fallbackOutputPath(state().OutputDirectory, entry.path, m_extension);
+            path = fallbackOutputPath(state().OutputDirectory, entry.path, extension);
             writer.OpenWrite(path);
         }
         model().setSegmentStatus(k, segmentstatus::Converting);
@@ -140,22 +103,24 @@ private:
             model().setSegmentStatus(k, segmentstatus::Finish);
     }
 
-    const int m_format;
+    const audio::OutputFormat m_format;
     const Mode m_mode;
-    std::string m_extension;
+    std::vector<std::vector<Piece>> m_pieces; // per source
     std::vector<std::string> m_outputs;
 };
 
 } // namespace
 
-std::vector<std::string> runSplit(JobModel& model, JobParts& parts, int outputFormat)
+std::vector<std::string> runSplit(JobModel& model, JobParts& parts,
+                                  audio::OutputFormat outputFormat)
 {
     MainState& state = model.state();
     if (state.converting || model.sources().empty())
         return {};
-    if (state.FunctionChoice < 0 || state.FunctionChoice > 3)
+    const std::optional<Mode> mode = state.mode();
+    if (!mode)
         return {};
-    SplitRun run(model, parts, outputFormat);
+    SplitRun run(model, parts, outputFormat, *mode);
     try {
         return run.run();
     } catch (...) {

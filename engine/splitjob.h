@@ -10,12 +10,13 @@
 
 namespace brisklet::engine {
 
-// Runs the split for output format `outputFormat` (0 MP3, 1 WAV, 2 WMA, 3 OGG).
+// Runs the split into files of `outputFormat`.
 // Does nothing while `converting` is set, for an empty source list or an
 // unknown mode. Returns the outputs written, in order; a piece cut short by
 // Stop is among them. An error ends the job cleanly (reader and writer closed,
 // `converting` cleared, progress emptied, segment counts given back) and is
 // then rethrown for the caller to show once.
-std::vector<std::string> runSplit(JobModel& model, JobParts& parts, int outputFormat);
+std::vector<std::string> runSplit(JobModel& model, JobParts& parts,
+                                  audio::OutputFormat outputFormat);
 
 } // namespace brisklet::engine

@@ -1,6 +1,7 @@
 // Output names from titles: always one path component inside the output
 // folder, never a name that is taken, and two pieces of one title never share
 // a name.
+#include "audio/outputformat.h"
 #include "engine/outputnaming.h"
 #include "fuzzsupport.h"
 
@@ -57,7 +58,8 @@ void requireOneComponent(const std::string& path, const std::string& extension,
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     fuzz::InputReader reader(data, size);
-    const std::string extension = engine::extensionForFormat(reader.byte() % 4);
+    const std::string extension =
+        audio::extensionOf(audio::allOutputFormats[reader.byte() % audio::allOutputFormats.size()]);
     const uint8_t takenCount = reader.byte() % 8;
     const std::string source = reader.text(255);
     const std::string title(reader.rest().substr(0, 1000));

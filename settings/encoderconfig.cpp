@@ -43,22 +43,20 @@ EncoderConfiguration::EncoderConfiguration(const ProfileFile& file, audio::IAudi
 {
 }
 
-void EncoderConfiguration::configure(int outputFormat)
+void EncoderConfiguration::configure(audio::OutputFormat outputFormat)
 {
     switch (outputFormat) {
-    case static_cast<int>(OutputFormat::Mp3):
+    case audio::OutputFormat::Mp3:
         configureMp3();
         break;
-    case static_cast<int>(OutputFormat::Wav):
+    case audio::OutputFormat::Wav:
         configureWav();
         break;
-    case static_cast<int>(OutputFormat::Wma):
+    case audio::OutputFormat::Wma:
         m_writer.SetWmaProfile(readKey(m_file, keys::wmaProfile, Reader::Encoder) + 1);
         break;
-    case static_cast<int>(OutputFormat::Ogg):
+    case audio::OutputFormat::Ogg:
         configureOgg();
-        break;
-    default:
         break;
     }
 }
@@ -180,7 +178,7 @@ void EncoderConfiguration::configureOgg()
     }
 }
 
-void configureWriterFromFile(const std::string& settingsPath, int outputFormat,
+void configureWriterFromFile(const std::string& settingsPath, audio::OutputFormat outputFormat,
                              audio::IAudioFile2& writer, audio::IAudioFile2LameEnc& encoder,
                              const std::string& commandLine)
 {

@@ -7,6 +7,7 @@
 
 #include "audio/audiofile.h"
 #include "audio/lameencoder.h"
+#include "audio/outputformat.h"
 
 #include <functional>
 #include <string>
@@ -14,9 +15,6 @@
 namespace brisklet::settings {
 
 class ProfileFile;
-
-// OutputFormat: the position in the main window's format list.
-enum class OutputFormat { Mp3 = 0, Wav = 1, Wma = 2, Ogg = 3 };
 
 // The settings dialog's "Command Line" text (UTF-8), asked for on every MP3
 // configuration; it is not kept in the settings file.
@@ -29,9 +27,8 @@ public:
     EncoderConfiguration(const ProfileFile& file, audio::IAudioFile2& writer,
                          audio::IAudioFile2LameEnc& encoder, CommandLineSource commandLine = {});
 
-    // outputFormat 0 MP3, 1 WAV, 2 WMA, 3 OGG; any other value does nothing.
     // Errors of the component (AudioError) pass through to the caller.
-    void configure(int outputFormat);
+    void configure(audio::OutputFormat outputFormat);
 
 private:
     void configureMp3();
@@ -47,7 +44,7 @@ private:
 
 // One-call form for the command-line front end: opens the settings file at
 // `settingsPath` and configures `writer` (and, for MP3, `encoder`) for `outputFormat`.
-void configureWriterFromFile(const std::string& settingsPath, int outputFormat,
+void configureWriterFromFile(const std::string& settingsPath, audio::OutputFormat outputFormat,
                              audio::IAudioFile2& writer, audio::IAudioFile2LameEnc& encoder,
                              const std::string& commandLine = {});
 

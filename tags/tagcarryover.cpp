@@ -2,84 +2,101 @@
 
 #include "tags/id3.h"
 #include "tags/ogg.h"
-#include "tags/tagtext.h"
 #include "tags/wmatag.h"
 
-#include <filesystem>
+#include <array>
 
 namespace brisklet::tags {
 
-std::string lowerExtension(const std::string& path)
-{
-    std::string extension = std::filesystem::path(path).extension().string();
-    for (char& c : extension) {
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    }
-    return extension;
-}
-
 AudioFileinfo seedTagRecord(const std::string& path)
 {
-    const std::string extension = lowerExtension(path);
-    AudioFileinfo record;
-    if (extension == ".mp3") {
-        const ID3StructV2 tag = ReadID3v2(path);
-        record.Title = trimControl(cleanTitle(tag.Title));
-        record.Artist = tag.Artist;
-        record.Album = tag.Album;
-        record.Comment = tag.Comment;
-        record.Genre = tag.Genre;
-    } else if (extension == ".ogg") {
-        OGGTag tag;
-        ReadOggComments(path, tag);
-        record.Title = trimControl(cleanTitle(tag.Title));
-        record.Artist = tag.Artist;
-        record.Album = tag.Album;
-        record.Comment = tag.Comment;
-        record.Genre = tag.Genre;
-    } else if (extension == ".wma") {
-        WMATagStruct tag;
-        ReadWmaTag(path, tag);
-        record.Title = tag.Title;
-        record.Artist = tag.Artist;
-        record.Album = tag.Album;
-        record.Comment = tag.Comment;
-        record.Genre = tag.Genre;
-    }
-    return record;
+    return readSourceTags(path, Id3v1Title::Ignored).record;
 }
 
 namespace {
 
-// The fields every output format carries; the year goes by each format's own name.
-template <class Tag> Tag carriedFields(const AudioFileinfo& record)
+// The comment and the track are never carried: a piece is not its source.
+constexpr std::array taggedFormatFields{TagField::Title, TagField::Artist, TagField::Album,
+                                        TagField::Year, TagField::Genre};
+
+// The year goes by each format's own name.
+auto& yearOf(const AudioFileinfo& record)
+{
+    return record.Year;
+}
+auto& yearOf(ID3StructV2& tag)
+{
+    return tag.Year;
+}
+auto& yearOf(OGGTag& tag)
+{
+    return tag.Date;
+}
+auto& yearOf(WMATagStruct& tag)
+{
+    return tag.Year;
+}
+
+// Where a field lives in the record or in a format's own tag.
+template <class Tag> auto& fieldOf(Tag& tag, TagField field)
+{
+    switch (field) {
+    case TagField::Title:
+        return tag.Title;
+    case TagField::Artist:
+        return tag.Artist;
+    case TagField::Album:
+        return tag.Album;
+    case TagField::Year:
+        return yearOf(tag);
+    case TagField::Comment:
+        return tag.Comment;
+    case TagField::Genre:
+        break;
+    }
+    return tag.Genre;
+}
+
+template <class Tag> Tag carried(const AudioFileinfo& record, audio::OutputFormat format)
 {
     Tag tag;
-    tag.Title = record.Title;
-    tag.Artist = record.Artist;
-    tag.Album = record.Album;
-    tag.Genre = record.Genre;
+    for (TagField field : carriedFields(format))
+        fieldOf(tag, field) = fieldOf(record, field);
     return tag;
 }
 
 } // namespace
 
+std::span<const TagField> carriedFields(audio::OutputFormat format)
+{
+    switch (format) {
+    case audio::OutputFormat::Mp3:
+    case audio::OutputFormat::Ogg:
+    case audio::OutputFormat::Wma:
+        return taggedFormatFields;
+    case audio::OutputFormat::Wav:
+        break;
+    }
+    return {};
+}
+
 void WriteOutputTags(const std::string& outputPath, const AudioFileinfo& record)
 {
-    const std::string extension = lowerExtension(outputPath);
-    if (extension == ".mp3") {
-        auto tag = carriedFields<ID3StructV2>(record);
-        tag.Year = record.Year;
-        WriteID3v2(outputPath, tag);
-    } else if (extension == ".ogg") {
-        auto tag = carriedFields<OGGTag>(record);
-        tag.Date = record.Year;
-        WriteOggComments(outputPath, tag);
-    } else if (extension == ".wma") {
-        auto tag = carriedFields<WMATagStruct>(record);
-        tag.Year = record.Year;
-        WriteWmaTag(outputPath, tag);
+    const std::optional<audio::OutputFormat> format = audio::outputFormatFromPath(outputPath);
+    if (!format)
+        return;
+    switch (*format) {
+    case audio::OutputFormat::Mp3:
+        WriteID3v2(outputPath, carried<ID3StructV2>(record, *format));
+        break;
+    case audio::OutputFormat::Ogg:
+        WriteOggComments(outputPath, carried<OGGTag>(record, *format));
+        break;
+    case audio::OutputFormat::Wma:
+        WriteWmaTag(outputPath, carried<WMATagStruct>(record, *format));
+        break;
+    case audio::OutputFormat::Wav:
+        break;
     }
 }
 

@@ -14,11 +14,12 @@ extern "C" {
 namespace brisklet::test {
 
 using audio::EncoderFormat;
+using audio::OutputFormat;
 
 EncoderFormat wavFormat(int rate, int channels, int bits)
 {
     EncoderFormat f;
-    f.kind = EncoderFormat::Kind::Pcm;
+    f.kind = OutputFormat::Wav;
     f.pcmRate = rate;
     f.pcmChannels = channels;
     f.pcmBits = bits;
@@ -28,7 +29,7 @@ EncoderFormat wavFormat(int rate, int channels, int bits)
 EncoderFormat mp3Format(const audio::LameSettings& settings)
 {
     EncoderFormat f;
-    f.kind = EncoderFormat::Kind::Mp3;
+    f.kind = OutputFormat::Mp3;
     f.lame = settings;
     return f;
 }
@@ -36,7 +37,7 @@ EncoderFormat mp3Format(const audio::LameSettings& settings)
 EncoderFormat oggFormat(int rate, int channels, int bitrate, int minimum, int maximum, int quality)
 {
     EncoderFormat f;
-    f.kind = EncoderFormat::Kind::Ogg;
+    f.kind = OutputFormat::Ogg;
     f.oggRate = rate;
     f.oggChannels = channels;
     f.oggBitrate = bitrate;
@@ -49,7 +50,7 @@ EncoderFormat oggFormat(int rate, int channels, int bitrate, int minimum, int ma
 EncoderFormat wmaFormat(int profile)
 {
     EncoderFormat f;
-    f.kind = EncoderFormat::Kind::Wma;
+    f.kind = OutputFormat::Wma;
     f.wmaProfile = profile;
     return f;
 }

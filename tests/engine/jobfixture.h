@@ -52,7 +52,7 @@ struct JobFixture {
         writeFileBytes(dir.file("Brisklet.ini"), settingsText);
         profile = std::make_unique<settings::ProfileFile>(dir.file("Brisklet.ini"));
         config = std::make_unique<settings::EncoderConfiguration>(*profile, *writer, lame);
-        parts.configureWriter = [this](int format) { config->configure(format); };
+        parts.configureWriter = [this](audio::OutputFormat format) { config->configure(format); };
         parts.carryTags = [this](const std::string& path, const tags::AudioFileinfo& record) {
             tagged.push_back(path);
             tags::WriteOutputTags(path, record);
@@ -94,7 +94,7 @@ struct JobFixture {
         model.buildSegmentList();
     }
 
-    std::vector<std::string> split(int format = 1)
+    std::vector<std::string> split(audio::OutputFormat format = audio::OutputFormat::Wav)
     {
         return engine::runSplit(model, parts, format);
     }

@@ -16,11 +16,12 @@ const char* wav44kMono = "[wav]\nmode=2\nfrequency=7\nchannel=0\nbit=1\n";
 struct JoinFixture : JobFixture {
     using JobFixture::JobFixture;
     RecordingDialogs dialogs;
-    int format = 1; // the format list's position: WAV
+    audio::OutputFormat format = audio::OutputFormat::Wav;
 
-    std::string join(const std::string& name = "joined", int filterIndex = 2)
+    std::string join(const std::string& name = "joined",
+                     audio::OutputFormat type = audio::OutputFormat::Wav)
     {
-        dialogs.answer = engine::SaveChoice{outFile(name), filterIndex};
+        dialogs.answer = engine::SaveChoice{outFile(name), type};
         return engine::runJoin(model, parts, dialogs, format);
     }
 };
@@ -75,11 +76,11 @@ TEST(JoinJob, NameGetsTheExtensionAppendedAndTheDialogSetsTheFormat)
 {
     JoinFixture f;
     f.addTone("n.wav", 1);
-    f.format = 0;
-    EXPECT_EQ(f.join("mix.wav", 2), f.outFile("mix.wav.wav"));
-    EXPECT_EQ(f.format, 1);
-    EXPECT_EQ(f.dialogs.askedFilters, std::vector<int>{1});
-    EXPECT_EQ(f.join("mix", 2), f.outFile("mix.wav"));
+    f.format = audio::OutputFormat::Mp3;
+    EXPECT_EQ(f.join("mix.wav", audio::OutputFormat::Wav), f.outFile("mix.wav.wav"));
+    EXPECT_EQ(f.format, audio::OutputFormat::Wav);
+    EXPECT_EQ(f.dialogs.askedFilters, std::vector{audio::OutputFormat::Mp3});
+    EXPECT_EQ(f.join("mix", audio::OutputFormat::Wav), f.outFile("mix.wav"));
     EXPECT_TRUE(f.dialogs.replaceQuestions.empty());
 }
 
@@ -104,7 +105,7 @@ TEST(JoinJob, AnExistingFileIsReplacedOnlyWhenTheUserSaysSo)
 TEST(JoinJob, CancelAndEmptyListRunNothing)
 {
     JoinFixture f;
-    int format = 1;
+    audio::OutputFormat format = audio::OutputFormat::Wav;
     EXPECT_EQ(engine::runJoin(f.model, f.parts, f.dialogs, format), "");
     EXPECT_TRUE(f.dialogs.askedFolders.empty()); // no dialog for an empty list
     f.addTone("c.wav", 1);

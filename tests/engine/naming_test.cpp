@@ -1,5 +1,6 @@
 // Output naming: every candidate is one clean path component inside the output
 // folder and never names anything that already exists.
+#include "audio/outputformat.h"
 #include "engine/outputnaming.h"
 #include "testsupport.h"
 
@@ -8,6 +9,7 @@
 #include <set>
 
 using namespace brisklet::engine;
+namespace audio = brisklet::audio;
 using brisklet::test::TempDir;
 using brisklet::test::writeFileBytes;
 
@@ -22,12 +24,17 @@ PathExists existing(std::set<std::string> paths)
 
 TEST(OutputNaming, ExtensionsByFormat)
 {
-    EXPECT_EQ(extensionForFormat(0), ".mp3");
-    EXPECT_EQ(extensionForFormat(1), ".wav");
-    EXPECT_EQ(extensionForFormat(2), ".wma");
-    EXPECT_EQ(extensionForFormat(3), ".ogg");
-    EXPECT_EQ(extensionForFormat(4), "");
-    EXPECT_EQ(extensionForFormat(-1), "");
+    // By the format list's position; a position outside it names no format.
+    const auto extensionAt = [](int position) {
+        std::optional<audio::OutputFormat> format = audio::outputFormatAt(position);
+        return format ? audio::extensionOf(*format) : std::string();
+    };
+    EXPECT_EQ(extensionAt(0), ".mp3");
+    EXPECT_EQ(extensionAt(1), ".wav");
+    EXPECT_EQ(extensionAt(2), ".wma");
+    EXPECT_EQ(extensionAt(3), ".ogg");
+    EXPECT_EQ(extensionAt(4), "");
+    EXPECT_EQ(extensionAt(-1), "");
 }
 
 TEST(OutputNaming, BaseStopsAtFirstDotUnlessLeading)

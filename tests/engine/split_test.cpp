@@ -322,11 +322,13 @@ TEST(SplitJob, CompressedPiecesDecodeToTheirSegmentLength)
     f.state().splitSeconds = 4;
 
     struct Case {
-        int format;
+        audio::OutputFormat format;
         const char* extension;
         int64_t tolerance;
     };
-    for (Case c : {Case{0, ".mp3", 0}, Case{3, ".ogg", 0}, Case{2, ".wma", 2048}}) {
+    for (Case c :
+         {Case{audio::OutputFormat::Mp3, ".mp3", 0}, Case{audio::OutputFormat::Ogg, ".ogg", 0},
+          Case{audio::OutputFormat::Wma, ".wma", 2048}}) {
         std::vector<std::string> outputs = f.split(c.format);
         ASSERT_EQ(outputs.size(), 3u) << c.extension;
         const int64_t expected[] = {4 * 44100, 4 * 44100, 1 * 44100};
@@ -354,7 +356,7 @@ TEST(SplitJob, ARefusedNameFallsBackToTheSourceNameNumberedAndNeverToTheSource)
     writer.refusedWrites.insert(f.outFile("Title from the tag_1.wav"));
     engine::JobParts parts{writer, *f.transform, f.parts.configureWriter, f.parts.carryTags};
 
-    std::vector<std::string> outputs = engine::runSplit(f.model, parts, 1);
+    std::vector<std::string> outputs = engine::runSplit(f.model, parts, audio::OutputFormat::Wav);
 
     EXPECT_EQ(outputs, std::vector<std::string>{f.outFile("s_2.wav")});
     EXPECT_EQ(wavFrames(outputs[0]), 2 * 8000);

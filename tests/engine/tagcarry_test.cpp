@@ -129,9 +129,10 @@ TEST(TagCarry, JoinedOutputsGetNoTags)
     JobFixture f("");
     f.addSource(mp3Source(f.dir, "a.mp3"));
     f.addSource(oggSource(f.dir, "b.ogg", {"TITLE=b", "ARTIST=b"}));
-    for (int filterIndex : {1, 3, 4}) {
+    for (audio::OutputFormat format :
+         {audio::OutputFormat::Mp3, audio::OutputFormat::Wma, audio::OutputFormat::Ogg}) {
         const std::string output =
-            engine::runJoinJob(f.model, f.parts, {f.outFile("joined"), filterIndex});
+            engine::runJoinJob(f.model, f.parts, {f.outFile("joined"), format});
         f.state().converting = false;
         SCOPED_TRACE(output);
         EXPECT_NE(readFileBytes(output).substr(0, 3), "ID3");

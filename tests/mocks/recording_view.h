@@ -58,15 +58,15 @@ public:
     bool replaceAnswer = false;
 
     std::vector<std::string> askedFolders;
-    std::vector<int> askedFilters;
+    std::vector<audio::OutputFormat> askedFilters;
     std::vector<std::string> replaceQuestions;
     std::vector<std::string> openedFolders;
 
     std::optional<engine::SaveChoice> askOutputName(const std::string& folder,
-                                                    int filterIndex) override
+                                                    audio::OutputFormat format) override
     {
         askedFolders.push_back(folder);
-        askedFilters.push_back(filterIndex);
+        askedFilters.push_back(format);
         return answer;
     }
     bool confirmReplace(const std::string& path) override

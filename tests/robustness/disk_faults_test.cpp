@@ -83,7 +83,8 @@ TEST(DiskFaults, JoinIntoAFullFolderLeavesNothing)
     const std::vector<std::string> before = folderNames(mount.path());
     expectHarmless({first, second}, [&] {
         try {
-            engine::runJoinJob(job.model, job.parts, engine::SaveChoice{mount.file("joined"), 2});
+            engine::runJoinJob(job.model, job.parts,
+                               engine::SaveChoice{mount.file("joined"), audio::OutputFormat::Wav});
             ADD_FAILURE() << "the join into a full folder succeeded";
         } catch (const audio::AudioError& error) {
             EXPECT_NE(std::string(error.what()).find(mount.file("joined")), std::string::npos)
@@ -111,7 +112,8 @@ TEST(DiskFaults, OutputFolderReadOnly)
                 << error.what();
         }
         try {
-            engine::runJoinJob(job.model, job.parts, engine::SaveChoice{mount.file("joined"), 2});
+            engine::runJoinJob(job.model, job.parts,
+                               engine::SaveChoice{mount.file("joined"), audio::OutputFormat::Wav});
             ADD_FAILURE() << "a join into a read-only folder succeeded";
         } catch (const audio::AudioError& error) {
             EXPECT_NE(std::string(error.what()).find(mount.path()), std::string::npos)

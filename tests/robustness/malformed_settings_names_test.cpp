@@ -29,7 +29,7 @@ void readEverything(const std::string& path)
     auto writer = audio::createAudioFile();
     audio::LameEncoderSettings lame;
     settings::EncoderConfiguration config(file, *writer, lame);
-    for (int format = 0; format < 4; ++format) {
+    for (audio::OutputFormat format : audio::allOutputFormats) {
         try {
             config.configure(format);
         } catch (const audio::AudioError&) {

@@ -20,7 +20,7 @@ void writeConfigured(const test::TempDir& dir, const std::string& settings, int 
     test::writeFileBytes(settingsPath, settings);
     const auto writer = audio::createAudioFile();
     audio::LameEncoderSettings encoder;
-    configureWriterFromFile(settingsPath, format, *writer, encoder);
+    configureWriterFromFile(settingsPath, *audio::outputFormatAt(format), *writer, encoder);
     writer->SetBlockFormat(44100, 2);
     writer->OpenWrite(output);
     writer->WriteFrames(audio::SampleBlock(2, test::makeSignal(2 * 44100, 44100, 2)));

@@ -26,10 +26,12 @@ struct EncoderConfigTest : ::testing::Test {
     EncoderConfiguration config{file, writer, encoder, [this] { return commandLine; }};
 
     void given(const std::string& content) { test::writeFileBytes(path, content); }
+    // By the format list's position; a position outside it names no format.
     CallLog configure(int format)
     {
         log.clear();
-        config.configure(format);
+        if (std::optional<audio::OutputFormat> known = audio::outputFormatAt(format))
+            config.configure(*known);
         return log;
     }
 };
@@ -201,7 +203,7 @@ TEST_F(EncoderConfigTest, SettingsAreReadAfreshOnEveryCall)
 TEST_F(EncoderConfigTest, OneCallFormConfiguresFromAPath)
 {
     given("[ogg]\nchannel=0\nbitrate=5\n");
-    configureWriterFromFile(path, 3, writer, encoder);
+    configureWriterFromFile(path, audio::OutputFormat::Ogg, writer, encoder);
     EXPECT_EQ(log, (CallLog{call("SetOggFormat", 44100, 1, 64, 0, 0, -1)}));
 }
 
