@@ -93,6 +93,7 @@ WindowJobs& Tfm_main::jobs()
 // command's error box.
 void Tfm_main::runSplitJob()
 {
+    refreshPieceSettings();
     engine::runSplit(model(), jobs().parts(), formatAtListIndex(m_format->currentIndex()));
 }
 
@@ -113,9 +114,12 @@ QString Tfm_main::joinSaveDialogStep()
 // the type chosen in the save dialog.
 void Tfm_main::runJoinJob(const QString& fileName)
 {
-    engine::runJoinJob(
-        model(), jobs().parts(),
-        engine::SaveChoice{fileName.toStdString(), formatAtListIndex(m_format->currentIndex())});
+    refreshPieceSettings();
+    const engine::SaveChoice choice{fileName.toStdString(),
+                                    formatAtListIndex(m_format->currentIndex())};
+    engine::runJoinJob(model(), jobs().parts(), choice);
+    if (state().writeCueSheet && state().converting) // not stopped
+        writeJoinCueSheet(choice.outputPath());
 }
 
 } // namespace brisklet::app

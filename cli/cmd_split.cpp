@@ -19,6 +19,14 @@ int runSplit(const Arguments& args)
         if (job.empty())
             return fail("no source could be read");
         installStopOnInterrupt();
+        applyPieceOptions(job.model(), options.pieces);
+        if (job.stopped())
+            return kInterrupted;
+        exportPieceLabels(job.model(), options.pieces);
+        if (options.pieces.dryRun) {
+            printSplitPlan(job.model(), options.format);
+            return 0;
+        }
         engine::runSplit(job.model(), job.parts(), options.format);
         return job.stopped() ? kInterrupted : 0;
     } catch (const std::exception& e) {

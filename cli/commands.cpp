@@ -8,8 +8,10 @@ namespace {
 const char* splitUsage =
     "split [--mode custom|time|count|unification] [--seconds N] [--count M] "
     "[--segment BEGIN-END]... [--format mp3|wav|wma|ogg] [--fade-in S] [--fade-out S] "
-    "[--settings FILE] --out DIR FILE...";
-const char* joinUsage = "join [same options as split] --output NAME FILE...";
+    "[--settings FILE] [--silence [DB[:SECONDS[:MINPIECE]]] [--trim] | --cue FILE | "
+    "--labels FILE] [--export-labels FILE] [--name TEMPLATE] [--track-numbers] [--dry-run] "
+    "--out DIR FILE...";
+const char* joinUsage = "join [same options as split] [--write-cue] --output NAME FILE...";
 } // namespace
 
 const std::vector<Command>& commands()

@@ -2,6 +2,7 @@
 
 #include "cli/interrupt.h"
 #include "cli/outputconfig.h"
+#include "engine/piecesettingsmirror.h"
 #include "engine/segments.h"
 #include "settings/generalsettings.h"
 #include "tags/tagcarryover.h"
@@ -86,6 +87,11 @@ std::string parseJobOptions(const Arguments& args, bool join, JobOptions& option
             options.files.push_back(arg);
             continue;
         }
+        if (std::string error; parsePieceOption(args, i, join, options.pieces, error)) {
+            if (!error.empty())
+                return error;
+            continue;
+        }
         if (i + 1 >= args.size())
             return "option " + arg + " needs a value";
         const std::string& value = args[++i];
@@ -126,6 +132,9 @@ std::string parseJobOptions(const Arguments& args, bool join, JobOptions& option
             return "unknown option " + arg;
         }
     }
+    if (std::string error = checkPieceOptions(options.pieces, !options.segments.empty());
+        !error.empty())
+        return error;
     if (options.files.empty())
         return "no FILE given";
     if (join && options.output.empty())
@@ -198,6 +207,7 @@ CliJob::CliJob(const JobOptions& options) : m_parts{*m_writer, *m_transform, nul
     };
 
     engine::MainState& state = m_model->state();
+    engine::mirrorPieceSettings(state, settings::loadPieceSettings(*m_profile));
     state.FunctionChoice = static_cast<int>(options.mode);
     state.splitSeconds = options.seconds;
     state.splitCount = options.count;

@@ -9,6 +9,7 @@
 #include "audio/outputformat.h"
 #include "audio/transform.h"
 #include "cli/commands.h"
+#include "cli/pieceoptions.h"
 #include "engine/headlessview.h"
 #include "engine/jobmodel.h"
 #include "engine/jobrun.h"
@@ -39,6 +40,7 @@ struct JobOptions {
     std::string outDir;
     std::string output; // join only
     std::vector<std::string> files;
+    PieceOptions pieces;
 };
 
 // Seconds from "90" or "hh:mm:ss" (also "mm:ss"); nothing when malformed.

@@ -1,12 +1,15 @@
 #include "engine/proposalcommands.h"
 
 #include "audio/decoder.h"
+#include "engine/outputnaming.h"
+#include "engine/pieceplan.h"
 #include "engine/progress.h"
 #include "engine/proposedsegments.h"
 #include "proposals/cuesheet.h"
 #include "proposals/labelfile.h"
 
 #include <exception>
+#include <filesystem>
 #include <functional>
 #include <optional>
 
@@ -147,6 +150,18 @@ std::string exportLabels(JobModel& model, const std::string& labelPath)
         message = error.what();
     }
     return message;
+}
+
+std::string writeJoinCueSheet(const JobModel& model, const std::string& outputPath)
+{
+    const std::filesystem::path output(outputPath);
+    const std::string stem = output.stem().string();
+    std::string cuePath = std::filesystem::path(output).replace_extension(".cue").string();
+    for (int n = 2; pathExists(cuePath); ++n)
+        cuePath =
+            pathInFolder(output.parent_path().string(), stem + "_" + std::to_string(n) + ".cue");
+    proposals::writeCueSheet(cuePath, outputPath, stem, joinedTracks(model));
+    return cuePath;
 }
 
 } // namespace brisklet::engine

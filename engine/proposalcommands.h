@@ -29,4 +29,10 @@ std::string proposeFromLabels(JobModel& model, const std::string& labelPath, Pro
 // The committed segments of the edited entry, with their titles.
 std::string exportLabels(JobModel& model, const std::string& labelPath);
 
+// After a join into `outputPath`: a cue sheet beside it ("mix.cue" beside
+// "mix.mp3", or "mix_2.cue" and on when that exists; nothing is replaced)
+// with one track per joined piece. Returns its path. Throws
+// proposals::ProposalError naming the file when it cannot be written.
+std::string writeJoinCueSheet(const JobModel& model, const std::string& outputPath);
+
 } // namespace brisklet::engine

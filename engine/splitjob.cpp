@@ -3,7 +3,7 @@
 #include "audio/audioerror.h"
 #include "audio/units.h"
 #include "engine/outputnaming.h"
-#include "engine/pieces.h"
+#include "engine/pieceplan.h"
 
 #include <algorithm>
 #include <optional>
@@ -51,7 +51,7 @@ private:
         for (int k = 0; k < static_cast<int>(pieces.size()); ++k) {
             if (!keepGoing())
                 break;
-            cutPiece(i, k, pieces[k]);
+            cutPiece({i, k, static_cast<int>(pieces.size()), pieces[k]});
         }
         reader().Close();
     }
@@ -62,8 +62,11 @@ private:
         return scaled(seconds * 1000, reader().TotalFrames(), reader().DurationMs());
     }
 
-    void cutPiece(int i, int k, const Piece& piece)
+    void cutPiece(const PieceOfSource& of)
     {
+        const int i = of.source;
+        const int k = of.k;
+        const Piece& piece = of.piece;
         const listrecord& entry = entries()[i];
         const int64_t start = std::max<int64_t>(0, frameAt(piece.begin));
         reader().Seek(start, audio::SeekMode::Exact);
@@ -73,7 +76,7 @@ private:
         closeIfOpen(writer);
         parts().configureWriter(m_format);
         const std::string extension = audio::extensionOf(m_format);
-        std::string path = pieceOutputPath(state().OutputDirectory, entry.caption, extension);
+        std::string path = pieceOutputPathFor(model(), of, extension);
         const int rate = reader().SampleRate();
         const int channels = reader().Channels();
         writer.SetBlockFormat(rate, channels);
@@ -92,7 +95,7 @@ private:
 
         copyPiece(reader(), writer, parts().transform, length, fadesFor(entry), *this);
 
-        const tags::AudioFileinfo& record = model().sources().TagList().at(i);
+        const tags::AudioFileinfo record = pieceTagRecord(model(), of);
         if (m_mode == Mode::ByCount)
             model().setSegmentStatus(k, segmentstatus::Finish);
         writer.Close();

@@ -15,9 +15,9 @@ AudioFileinfo seedTagRecord(const std::string& path)
 
 namespace {
 
-// The comment and the track are never carried: a piece is not its source.
+// The comment is never carried: it describes the source, not a piece of it.
 constexpr std::array taggedFormatFields{TagField::Title, TagField::Artist, TagField::Album,
-                                        TagField::Year, TagField::Genre};
+                                        TagField::Year,  TagField::Track,  TagField::Genre};
 
 // The year goes by each format's own name.
 auto& yearOf(const AudioFileinfo& record)
@@ -52,16 +52,42 @@ template <class Tag> auto& fieldOf(Tag& tag, TagField field)
     case TagField::Comment:
         return tag.Comment;
     case TagField::Genre:
+    case TagField::Track: // by trackInto
         break;
     }
     return tag.Genre;
 }
 
+// The track number goes by each format's own name and type.
+void trackInto(ID3StructV2& tag, const std::string& track)
+{
+    tag.Track = track;
+}
+void trackInto(OGGTag& tag, const std::string& track)
+{
+    tag.TrackNumber = track;
+}
+void trackInto(WMATagStruct& tag, const std::string& track)
+{
+    // "3/12" and "03" hold the number 3; what is no number gives none.
+    unsigned long number = 0;
+    for (char c : track) {
+        if (c < '0' || c > '9' || number > 0xFFFF)
+            break;
+        number = number * 10 + static_cast<unsigned long>(c - '0');
+    }
+    tag.Track = static_cast<uint16_t>(number <= 0xFFFF ? number : 0);
+}
+
 template <class Tag> Tag carried(const AudioFileinfo& record, audio::OutputFormat format)
 {
     Tag tag;
-    for (TagField field : carriedFields(format))
-        fieldOf(tag, field) = fieldOf(record, field);
+    for (TagField field : carriedFields(format)) {
+        if (field == TagField::Track)
+            trackInto(tag, record.Track);
+        else
+            fieldOf(tag, field) = fieldOf(record, field);
+    }
     return tag;
 }
 

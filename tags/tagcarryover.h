@@ -15,7 +15,7 @@ namespace brisklet::tags {
 AudioFileinfo seedTagRecord(const std::string& path);
 
 // The record's fields, as the carry-over names them.
-enum class TagField { Title, Artist, Album, Year, Comment, Genre };
+enum class TagField { Title, Artist, Album, Year, Comment, Genre, Track };
 
 // The fields an output of `format` carries from its source's record, in the
 // order they are written: the one table of what goes where. Empty for a format

@@ -8,8 +8,7 @@
 
 namespace brisklet::tags {
 
-// One source file's tag as the editor and the carry-over see it. There is no
-// track field.
+// One source file's tag as the editor and the carry-over see it.
 struct AudioFileinfo {
     std::string Title;
     std::string Artist;
@@ -17,6 +16,7 @@ struct AudioFileinfo {
     std::string Album;
     std::string Comment;
     std::string Genre;
+    std::string Track; // a piece's number and count, "3/12"; empty writes none
 
     bool operator==(const AudioFileinfo&) const = default;
 };

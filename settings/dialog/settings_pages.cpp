@@ -1,6 +1,7 @@
 // The settings dialog's page tree and pages: every control with its spec'd
 // text, laid out in aligned label/field rows, and bound to its settings key.
 #include "settings/dialog/digitfield.h"
+#include "settings/dialog/piecesgroup.h"
 #include "settings/dialog/settings.h"
 #include "settings/settingkeys.h"
 #include "settings/settinglists.h"
@@ -278,7 +279,8 @@ QWidget* Tfm_set::buildGeneralPage()
     path->addWidget(m_dirButton);
     QGroupBox* pathBox = groupBox("Output Path:", path);
 
-    return pageOf(column({modeBox, fadeBox, pathBox}));
+    m_pieces = new PiecesGroup;
+    return pageOf(column({modeBox, fadeBox, pathBox, m_pieces}));
 }
 
 QWidget* Tfm_set::buildMp3GeneralPage()

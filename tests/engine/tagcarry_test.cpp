@@ -62,12 +62,12 @@ TEST(TagCarry, OggSourcesSplitToMp3GiveTheFiveFieldsOfTheirOwnRecord)
     f.addSource(oggSource(f.dir, "second.ogg",
                           {"TITLE=Other", "ARTIST=Second artist", "GENRE=Pop", "COMMENT=x"}));
     // Year is never seeded; the editor gives it.
-    ASSERT_EQ(
-        f.model.sources().TagList().at(0),
-        (tags::AudioFileinfo{NonAscii, "First artist", "", "First album", "not carried", "Rock"}));
+    ASSERT_EQ(f.model.sources().TagList().at(0),
+              (tags::AudioFileinfo{NonAscii, "First artist", "", "First album", "not carried",
+                                   "Rock", ""}));
     f.model.sources().TagList()[0].Year = "2024";
 
-    const std::vector<std::string> outputs = f.split(0);
+    const std::vector<std::string> outputs = f.split(audio::OutputFormat::Mp3);
 
     ASSERT_EQ(outputs.size(), 2u);
     EXPECT_EQ(f.tagged, outputs);
@@ -86,14 +86,14 @@ TEST(TagCarry, Mp3SourceSplitToOggAndWmaCarriesTheSameFields)
     f.addSource(mp3Source(f.dir, "tagged.mp3"));
     f.model.sources().TagList()[0].Year = "2024";
 
-    const std::vector<std::string> ogg = f.split(3);
+    const std::vector<std::string> ogg = f.split(audio::OutputFormat::Ogg);
     ASSERT_EQ(ogg.size(), 1u);
     EXPECT_EQ(vorbisCommentList(ogg[0]),
               "Title=" + NonAscii + "\nArtist=Ärtist\nAlbum=Album\nDate=2024\nGenre=Jazz");
     const CommandResult check = runCommand("ogginfo " + shellQuote(ogg[0]));
     EXPECT_EQ(check.exitCode, 0) << check.output;
 
-    const std::vector<std::string> wma = f.split(2);
+    const std::vector<std::string> wma = f.split(audio::OutputFormat::Wma);
     ASSERT_EQ(wma.size(), 1u);
     EXPECT_EQ(ffprobeValue(wma[0], "TAG:title"), NonAscii);
     EXPECT_EQ(ffprobeValue(wma[0], "TAG:artist"), "Ärtist");
@@ -109,14 +109,14 @@ TEST(TagCarry, AStoppedPieceIsClosedAndTagged)
 {
     JobFixture f("");
     f.addTone("long.wav", 20, 44100, 1);
-    f.model.sources().TagList()[0] = {"Stopped", "Artist", "2001", "Album", "", "Genre"};
+    f.model.sources().TagList()[0] = {"Stopped", "Artist", "2001", "Album", "", "Genre", ""};
     // Pumps: source, piece, then one per second of audio: stop in the third.
     f.view.onPump = [&](int pump) {
         if (pump == 5)
             f.model.stopJob();
     };
 
-    const std::vector<std::string> outputs = f.split(0);
+    const std::vector<std::string> outputs = f.split(audio::OutputFormat::Mp3);
 
     ASSERT_EQ(outputs.size(), 1u);
     EXPECT_EQ(f.tagged, outputs);

@@ -52,7 +52,7 @@ TEST(DiskFaults, SplitIntoAFullFolderStopsWithTheMessage)
     const std::vector<std::string> before = folderNames(mount.path());
     expectHarmless({source}, [&] {
         try {
-            job.split(1);
+            job.split(audio::OutputFormat::Wav);
             ADD_FAILURE() << "the split into a full folder succeeded";
         } catch (const audio::AudioError& error) {
             EXPECT_NE(std::string(error.what()).find(mount.path()), std::string::npos)
@@ -105,7 +105,7 @@ TEST(DiskFaults, OutputFolderReadOnly)
     job.state().OutputDirectory = mount.path() + "/";
     expectHarmless({source}, [&] {
         try {
-            job.split(1);
+            job.split(audio::OutputFormat::Wav);
             ADD_FAILURE() << "a split into a read-only folder succeeded";
         } catch (const audio::AudioError& error) {
             EXPECT_NE(std::string(error.what()).find(mount.path()), std::string::npos)
@@ -226,7 +226,7 @@ TEST(DiskFaults, ASourceCutShortOrDeletedWhileASplitReadsIt)
         std::vector<std::string> outputs;
         expectHarmless({}, [&] {
             try {
-                outputs = job.split(1);
+                outputs = job.split(audio::OutputFormat::Wav);
             } catch (const audio::AudioError& error) {
                 EXPECT_NE(std::string(error.what()).find(source), std::string::npos)
                     << error.what();

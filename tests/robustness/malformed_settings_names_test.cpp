@@ -83,7 +83,7 @@ TEST(MalformedSettings, ZeroDivisorsSplitWithoutCrashing)
     const std::string source = job.addTone("tone.wav", 3);
     job.model.buildSegmentList();
     std::vector<std::string> outputs;
-    expectHarmless({source}, [&] { outputs = job.split(1); });
+    expectHarmless({source}, [&] { outputs = job.split(audio::OutputFormat::Wav); });
     EXPECT_GE(outputs.size(), 3u); // pieces of one second
 }
 
@@ -135,7 +135,7 @@ TEST(BadTitles, ASplitOfBadlyTitledSourcesWritesInsideTheFolderOnly)
     writeFileBytes(job.outFile("....escape_1.wav"), "old"); // never replaced
     const std::vector<std::string> outside = folderNames(job.dir.path());
     std::vector<std::string> outputs;
-    expectHarmless({first, second}, [&] { outputs = job.split(1); });
+    expectHarmless({first, second}, [&] { outputs = job.split(audio::OutputFormat::Wav); });
     ASSERT_EQ(outputs.size(), 2u);
     EXPECT_NE(outputs[0], outputs[1]);
     for (const std::string& path : outputs) {

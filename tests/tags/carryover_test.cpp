@@ -24,7 +24,7 @@ TEST(TagCarryOver, SeedingByFormat)
     id3.Genre = "Genre";
     WriteID3v2(mp3, id3);
     EXPECT_EQ(seedTagRecord(mp3),
-              (AudioFileinfo{"Who are you", "Artist", "", "Album", "Comment", "Genre"}));
+              (AudioFileinfo{"Who are you", "Artist", "", "Album", "Comment", "Genre", ""}));
 
     const std::string ogg = makeEncodedTone(dir, "b.ogg");
     OGGTag vorbis;
@@ -32,7 +32,7 @@ TEST(TagCarryOver, SeedingByFormat)
     vorbis.Date = "1999";
     vorbis.Genre = "東京";
     WriteOggComments(ogg, vorbis);
-    EXPECT_EQ(seedTagRecord(ogg), (AudioFileinfo{"abc", "", "", "", "", "東京"}));
+    EXPECT_EQ(seedTagRecord(ogg), (AudioFileinfo{"abc", "", "", "", "", "東京", ""}));
 
     const std::string wma = makeEncodedTone(dir, "c.wma");
     WMATagStruct asf;
@@ -40,7 +40,7 @@ TEST(TagCarryOver, SeedingByFormat)
     asf.Year = "1999";
     asf.Artist = "Artist";
     WriteWmaTag(wma, asf);
-    EXPECT_EQ(seedTagRecord(wma), (AudioFileinfo{" a:b ", "Artist", "", "", "", ""}));
+    EXPECT_EQ(seedTagRecord(wma), (AudioFileinfo{" a:b ", "Artist", "", "", "", "", ""}));
 
     writeToneWav(dir.file("d.wav"), 100, 8000, 1);
     EXPECT_EQ(seedTagRecord(dir.file("d.wav")), AudioFileinfo{});
@@ -52,7 +52,7 @@ TEST(TagCarryOver, SeedingByFormat)
 TEST(TagCarryOver, OutputsGetTheFiveFieldsButNeverCommentOrTrack)
 {
     TempDir dir;
-    const AudioFileinfo record{"Title é", "Artist", "2001", "Album", "never carried", "Genre"};
+    const AudioFileinfo record{"Title é", "Artist", "2001", "Album", "never carried", "Genre", ""};
 
     const std::string mp3 = makeEncodedTone(dir, "out.mp3");
     WriteOutputTags(mp3, record);
