@@ -165,6 +165,15 @@ private:
     void runJoinJob(const QString& fileName);
     // The jobs' component objects and dialogs, made on first use (mainwindow_jobs.cpp).
     WindowJobs& jobs();
+    // Pieces found for the user (mainwindow_pieces.cpp): the "Pieces" menu,
+    // its commands, and the piece settings read before each job.
+    void createPiecesMenu(QMenu* parent);
+    void refreshPieceSettings();
+    void proposePauses(bool everySource);
+    void importCueSheet();
+    void importLabels();
+    void exportLabelsCommand();
+    void writeJoinCueSheet(const std::string& outputPath);
     // Preview playback (mainwindow_preview.cpp).
     void playSelectedFile();
     void playSelectedSegment();

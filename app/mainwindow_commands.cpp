@@ -150,6 +150,7 @@ void Tfm_main::createMenus()
     item(m_pAction, "Split", unlessConverting([this] { splitCommand(); }));
     item(m_pAction, "Join", unlessConverting([this] { joinCommand(); }));
     item(m_pAction, "Stop", stop);
+    createPiecesMenu(m_pAction);
 
     item(m_pLv, "Add File", unlessConverting([this] { addFiles(); }));
     item(m_pLv, "Add Path", unlessConverting([this] { addFolder(); }));

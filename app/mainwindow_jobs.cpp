@@ -105,6 +105,7 @@ void Tfm_main::runSplitJob()
 {
     jobs().parts().options.lossless = losslessAtListIndex(m_format->currentIndex());
     jobs().parts().options.verify = settings::readFlag(m_profile, settings::keys::verifyOutputs);
+    refreshPieceSettings();
     engine::runSplit(model(), jobs().parts(), formatAtListIndex(m_format->currentIndex()));
 }
 
@@ -125,9 +126,12 @@ QString Tfm_main::joinSaveDialogStep()
 // the type chosen in the save dialog.
 void Tfm_main::runJoinJob(const QString& fileName)
 {
-    engine::runJoinJob(
-        model(), jobs().parts(),
-        engine::SaveChoice{fileName.toStdString(), formatAtListIndex(m_format->currentIndex())});
+    refreshPieceSettings();
+    const engine::SaveChoice choice{fileName.toStdString(),
+                                    formatAtListIndex(m_format->currentIndex())};
+    engine::runJoinJob(model(), jobs().parts(), choice);
+    if (state().writeCueSheet && state().converting) // not stopped
+        writeJoinCueSheet(choice.outputPath());
 }
 
 } // namespace brisklet::app

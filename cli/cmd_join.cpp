@@ -5,6 +5,7 @@
 #include "cli/interrupt.h"
 #include "cli/jobcommand.h"
 #include "engine/joinjob.h"
+#include "engine/proposalcommands.h"
 
 #include <cstdio>
 #include <exception>
@@ -55,12 +56,23 @@ int runJoin(const Arguments& args)
             return fail("no source could be read");
         CliDialogs dialogs(options.output, options.format);
         installStopOnInterrupt();
+        applyPieceOptions(job.model(), options.pieces);
+        if (job.stopped())
+            return kInterrupted;
+        exportPieceLabels(job.model(), options.pieces);
+        if (options.pieces.dryRun) {
+            printJoinPlan(job.model(),
+                          engine::SaveChoice{options.output, options.format}.outputPath());
+            return 0;
+        }
         audio::OutputFormat format = options.format;
         std::string output = engine::runJoin(job.model(), job.parts(), dialogs, format);
         if (!dialogs.refused().empty())
             return fail(dialogs.refused() + " exists already; it was not replaced");
         if (!output.empty())
             std::printf("%s\n", output.c_str());
+        if (job.model().state().writeCueSheet && !output.empty() && !job.stopped())
+            std::printf("%s\n", engine::writeJoinCueSheet(job.model(), output).c_str());
         return refusalSummary(job.refusedCount(), job.sourceCount(),
                               job.stopped() ? kInterrupted : 0);
     } catch (const std::exception& e) {

@@ -20,6 +20,14 @@ int runSplit(const Arguments& args)
         if (job.empty())
             return fail("no source could be read");
         installStopOnInterrupt();
+        applyPieceOptions(job.model(), options.pieces);
+        if (job.stopped())
+            return kInterrupted;
+        exportPieceLabels(job.model(), options.pieces);
+        if (options.pieces.dryRun) {
+            printSplitPlan(job.model(), options.format);
+            return 0;
+        }
         engine::runSplit(job.model(), job.parts(), options.format);
         const int checked = job.failedChecks() > 0 ? 1 : 0;
         return refusalSummary(job.refusedCount(), job.sourceCount(),

@@ -9,10 +9,14 @@ namespace {
 const char* splitUsage =
     "split [--mode custom|time|count|unification] [--seconds N] [--count M] "
     "[--segment BEGIN-END]... [--format mp3|wav|wma|ogg|flac|opus|copy] [--verify] [--fade-in S] [--fade-out S] "
-    "[--settings FILE] [--quiet] --out DIR FILE|FOLDER...";
+    "[--settings FILE] [--quiet] [--silence [DB[:SECONDS[:MINPIECE]]] [--trim] | --cue FILE | "
+    "--labels FILE] [--export-labels FILE] [--name TEMPLATE] [--track-numbers] [--dry-run] "
+    "--out DIR FILE|FOLDER...";
 const char* joinUsage =
     "join [--mode custom|time|count|unification] [--segment BEGIN-END]... "
     "[--format mp3|wav|wma|ogg|flac|opus|copy] [--verify] [--fade-in S] [--fade-out S] [--settings FILE] [--quiet] "
+    "[--silence [DB[:SECONDS[:MINPIECE]]] [--trim] | --cue FILE | --labels FILE] "
+    "[--name TEMPLATE] [--track-numbers] [--dry-run] [--write-cue] "
     "[--out DIR] --output NAME FILE|FOLDER...";
 
 const char* jobOptionsHelp =
@@ -25,6 +29,15 @@ const char* jobOptionsHelp =
     "  --fade-out S      fade each piece out over S\n"
     "  --settings FILE   the settings file (default: the program's own)\n"
     "  --quiet           no progress on stderr\n"
+    "  --silence [DB[:SECONDS[:MINPIECE]]]  pieces between pauses (default -40 dB,\n"
+    "                    0.5 s, pieces of at least 5 s); --trim trims them to the sound\n"
+    "  --cue FILE        the cue sheet's tracks, with their titles and performers\n"
+    "  --labels FILE     an Audacity label file's labels; --export-labels FILE\n"
+    "                    writes the segments as one\n"
+    "  --name TEMPLATE   output names from {name} {n} {n:02} {count} {title}\n"
+    "                    {artist} {album} {start} {free} (default {name}_{free})\n"
+    "  --track-numbers   write each piece's number and count into its tag\n"
+    "  --dry-run         print each piece's start, end, length and name only\n"
     "A FOLDER adds its audio files (one level), as Add Folder does. A source\n"
     "that cannot be read is named and skipped; the exit status is then 1.\n";
 
@@ -45,7 +58,8 @@ const char* joinHelp =
     "  --mode M          custom (default), time, count or unification\n"
     "  --segment B-E     a piece from B to E (seconds or hh:mm:ss); repeatable\n"
     "  --output NAME     the output, without its extension\n"
-    "  --out DIR         the folder of a relative NAME (default: the current one)\n";
+    "  --out DIR         the folder of a relative NAME (default: the current one)\n"
+    "  --write-cue       write a cue sheet beside the output, a track a piece\n";
 
 } // namespace
 

@@ -4,6 +4,7 @@
 #include "cli/options.h"
 #include "cli/outputconfig.h"
 #include "cli/sourceargs.h"
+#include "engine/piecesettingsmirror.h"
 #include "engine/segments.h"
 #include "settings/generalsettings.h"
 #include "tags/tagcarryover.h"
@@ -138,9 +139,25 @@ std::string modeMismatch(const ParsedArguments& parsed, engine::Mode mode)
 
 std::string parseJobOptions(const Arguments& args, bool join, JobOptions& options)
 {
+    // The options of pieces found for the user go first: --silence takes an
+    // optional value, which the shared grammar has no room for.
+    Arguments rest;
+    for (size_t i = 0; i < args.size(); ++i) {
+        if (args[i] == "--") {
+            rest.insert(rest.end(), args.begin() + static_cast<std::ptrdiff_t>(i), args.end());
+            break;
+        }
+        std::string error;
+        if (parsePieceOption(args, i, join, options.pieces, error)) {
+            if (!error.empty())
+                return error;
+            continue;
+        }
+        rest.push_back(args[i]);
+    }
     ParsedArguments parsed;
-    std::string error = join ? parseArguments(args, joinOptions, parsed)
-                             : parseArguments(args, splitOptions, parsed);
+    std::string error = join ? parseArguments(rest, joinOptions, parsed)
+                             : parseArguments(rest, splitOptions, parsed);
     if (!error.empty())
         return error;
     for (const ParsedOption& option : parsed.options) {
@@ -195,6 +212,9 @@ std::string parseJobOptions(const Arguments& args, bool join, JobOptions& option
     options.files = parsed.operands;
     if (std::string mismatch = modeMismatch(parsed, options.mode); !mismatch.empty())
         return mismatch;
+    if (std::string error = checkPieceOptions(options.pieces, !options.segments.empty());
+        !error.empty())
+        return error;
     if (options.files.empty())
         return "no FILE given";
     if (join && options.output.empty())
@@ -286,6 +306,7 @@ CliJob::CliJob(const JobOptions& options)
     };
 
     engine::MainState& state = m_model->state();
+    engine::mirrorPieceSettings(state, settings::loadPieceSettings(*m_profile));
     state.FunctionChoice = static_cast<int>(options.mode);
     state.splitSeconds = options.seconds;
     state.splitCount = options.count;

@@ -9,6 +9,7 @@
 #include "audio/outputformat.h"
 #include "audio/transform.h"
 #include "cli/commands.h"
+#include "cli/pieceoptions.h"
 #include "engine/headlessview.h"
 #include "engine/jobmodel.h"
 #include "engine/jobrun.h"
@@ -41,6 +42,7 @@ struct JobOptions {
     std::string output;             // join only; a relative NAME is already placed in outDir
     bool quiet = false;             // no progress
     std::vector<std::string> files; // and folders
+    PieceOptions pieces;
 };
 
 // Milliseconds from "SS", "SS.mmm", "MM:SS(.mmm)" or "HH:MM:SS(.mmm)" (one to

@@ -7,6 +7,16 @@
 
 namespace brisklet::engine {
 
+// What a proposal (pause, cue sheet, label) said about one segment, found by
+// the segment's times: a segment moved by hand loses it.
+struct SegmentInfo {
+    int64_t begin = 0; // segment times, as in `begins` and `ends`
+    int64_t end = 0;
+    std::string title;
+    std::string artist;
+    std::string album;
+};
+
 struct listrecord {
     int32_t segmentCount = 1; // number of segments; begins and ends hold this many
     std::string path;         // full path of the source
@@ -28,6 +38,8 @@ struct listrecord {
     std::string caption;
     std::string timeText;
     std::string sizeText;
+
+    std::vector<SegmentInfo> segmentInfo; // of proposed segments, in no set order
 };
 
 } // namespace brisklet::engine

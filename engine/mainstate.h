@@ -2,6 +2,9 @@
 // The main window's window-wide state: flags, indexes and the mirrors of the
 // nine general settings. One instance, owned by the main window's job model.
 
+#include "engine/nametemplate.h"
+#include "proposals/silence.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -43,6 +46,12 @@ struct MainState {
     int fadeInSeconds = 5;
     int fadeOutSeconds = 5;
     bool skinFlag = false;
+
+    // Mirrors of the settings of pieces found for the user and their names.
+    std::string nameTemplate = defaultNameTemplate; // names of split outputs
+    bool trackNumbers = false;                      // pieces carry "3/12" in their tags
+    bool writeCueSheet = false;                     // a join writes a cue sheet beside it
+    proposals::SilenceSettings silence;
 
     std::optional<Mode> mode() const { return modeOf(FunctionChoice); }
     bool segmentsEditable() const { return mode() == Mode::Custom || mode() == Mode::Unification; }

@@ -9,7 +9,7 @@ namespace brisklet::engine {
 namespace {
 
 constexpr std::string_view forbiddenCharacters = "*?|:/\\<>\"";
-constexpr size_t maxNameBytes = 255;
+constexpr size_t maxNameBytes = maxOutputNameBytes;
 
 bool isForbidden(unsigned char c)
 {
@@ -17,7 +17,8 @@ bool isForbidden(unsigned char c)
            forbiddenCharacters.find(static_cast<char>(c)) != std::string_view::npos;
 }
 
-// Cuts the text to at most `bytes` bytes without splitting a UTF-8 sequence.
+} // namespace
+
 std::string cutAtCharacter(const std::string& text, size_t bytes)
 {
     if (text.size() <= bytes)
@@ -27,8 +28,6 @@ std::string cutAtCharacter(const std::string& text, size_t bytes)
         --end;
     return text.substr(0, end);
 }
-
-} // namespace
 
 std::string nameBase(const std::string& displayName)
 {

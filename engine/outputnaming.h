@@ -11,6 +11,12 @@
 
 namespace brisklet::engine {
 
+// The longest name of an output file, in bytes.
+inline constexpr size_t maxOutputNameBytes = 255;
+
+// The text cut to at most `bytes` bytes without splitting a UTF-8 sequence.
+std::string cutAtCharacter(const std::string& text, size_t bytes);
+
 // A display name up to, not including, its first "."; the whole name when it has
 // no "." or starts with one ("a.b.c" gives "a", ".x.wav" gives ".x.wav").
 std::string nameBase(const std::string& displayName);

@@ -7,6 +7,7 @@
 #include "engine/pieces.h"
 #include "engine/progress.h"
 #include "lossless/piece_copier.h"
+#include "engine/pieceplan.h"
 
 #include <algorithm>
 #include <memory>
@@ -85,19 +86,23 @@ private:
         for (int k = 0; k < static_cast<int>(pieces.size()); ++k) {
             if (!keepGoing())
                 break;
-            cutPiece(i, k, pieces[k]);
+            cutPiece({i, k, static_cast<int>(pieces.size()), pieces[k]});
         }
         reader().Close();
     }
 
-    // Frame of a time in whole seconds, by the reader's own length.
+    // Frame of a time in milliseconds, limited to the reader's own length.
     int64_t frameAt(int64_t ms)
     {
         return frameOfMs(ms, reader().SampleRate(), reader().TotalFrames());
     }
 
-    void cutPiece(int i, int k, const Piece& piece)
+    void cutPiece(const PieceOfSource& of)
     {
+        m_of = of;
+        const int i = of.source;
+        const int k = of.k;
+        const Piece& piece = of.piece;
         const int64_t start = std::max<int64_t>(0, frameAt(piece.begin));
         const int64_t length = std::max<int64_t>(0, frameAt(piece.end) - start);
         if (!m_copier) {
@@ -136,7 +141,7 @@ private:
         return claimedOutputPath(
             [&](const PathExists& exists) {
                 return fallback ? fallbackOutputPath(folder, entry.path, extension, exists)
-                                : pieceOutputPath(folder, entry.caption, extension, exists);
+                                : pieceOutputPathFor(model(), m_of, extension, exists);
             },
             m_claim);
     }
@@ -192,7 +197,7 @@ private:
     void finishPiece(int i, int k, const std::string& path, int64_t start, int64_t length,
                      bool copied, const std::string& note)
     {
-        const tags::AudioFileinfo& record = model().sources().TagList().at(i);
+        const tags::AudioFileinfo record = pieceTagRecord(model(), m_of);
         m_outputs.push_back(path);
         if (parts().carryTags)
             parts().carryTags(path, record);
@@ -221,6 +226,7 @@ private:
     std::vector<std::vector<Piece>> m_pieces;        // per source
     std::vector<std::string> m_outputs;
     NameReservation m_claim; // the name of the piece being written
+    PieceOfSource m_of;      // the piece being written
 };
 
 } // namespace

@@ -18,7 +18,8 @@ struct AudioFileinfo {
     std::string Album;
     std::string Comment;
     std::string Genre;
-    std::string Track = {}; // as the source's tag gives it: "3" or "3/12"
+    std::string Track = {}; // "3" or "3/12": the source's, or the piece's number
+                            // and count; empty writes none
     Picture Cover = {};     // the front cover; empty when none
 
     bool operator==(const AudioFileinfo&) const = default;

@@ -1,4 +1,6 @@
 #include "settings/dialog/settings.h"
+#include "settings/dialog/piecesgroup.h"
+#include "settings/piecesettings.h"
 
 #include "audio/audiofile.h"
 #include "settings/dialog/digitfield.h"
@@ -155,6 +157,7 @@ void Tfm_set::loadGeneralPage()
     // A hand-edited length outside 1-20 s shows as the nearest entry.
     m_fadeInTime->setCurrentIndex(std::clamp(s.fadeInSeconds - 1, 0, m_fadeInTime->count() - 1));
     m_fadeOutTime->setCurrentIndex(std::clamp(s.fadeOutSeconds - 1, 0, m_fadeOutTime->count() - 1));
+    m_pieces->load(loadPieceSettings(m_profile));
 }
 
 void Tfm_set::loadFormatPages()
@@ -269,6 +272,10 @@ void Tfm_set::OkClick()
         return;
     m_mirrors.splitSeconds = seconds;
     m_mirrors.splitCount = count;
+    if (const QString refusal = m_pieces->check(); !refusal.isEmpty()) {
+        inform(refusal);
+        return;
+    }
 
     try {
         m_profile.writeText(keys::mainPath.section, keys::mainPath.name, path.toStdString());
@@ -279,6 +286,7 @@ void Tfm_set::OkClick()
         writeKey(m_profile, keys::verifyOutputs, m_verify->isChecked() ? 1 : 0);
         for (const SettingKey* key : formatKeys)
             writeKey(m_profile, *key, bindingOf(*key).get());
+        savePieceSettings(m_profile, m_pieces->value());
     } catch (const SettingsWriteError& error) {
         inform(QString::fromStdString(error.what()));
         return;

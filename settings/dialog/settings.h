@@ -195,6 +195,7 @@ private:
     QComboBox* m_fadeOutTime = nullptr;
     QLineEdit* m_dir = nullptr;
     QPushButton* m_dirButton = nullptr;
+    class PiecesGroup* m_pieces = nullptr;
     // MP3 pages.
     QComboBox* m_mp3Frequency = nullptr;
     QComboBox* m_mp3Channel = nullptr;

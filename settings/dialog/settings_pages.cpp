@@ -1,6 +1,7 @@
 // The settings dialog's page tree and pages: every control with its spec'd
 // text, laid out in aligned label/field rows, and bound to its settings key.
 #include "settings/dialog/digitfield.h"
+#include "settings/dialog/piecesgroup.h"
 #include "settings/dialog/settings.h"
 #include "settings/settingkeys.h"
 #include "settings/settinglists.h"
@@ -284,7 +285,8 @@ QWidget* Tfm_set::buildGeneralPage()
     m_verify->setToolTip(QStringLiteral("Read every output again: its length, and for a lossless "
                                         "piece its samples, must be the source's"));
 
-    return pageOf(column({modeBox, fadeBox, pathBox, m_verify}));
+    m_pieces = new PiecesGroup;
+    return pageOf(column({modeBox, fadeBox, pathBox, m_pieces, m_verify}));
 }
 
 QWidget* Tfm_set::buildMp3GeneralPage()

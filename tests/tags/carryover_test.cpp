@@ -52,7 +52,7 @@ TEST(TagCarryOver, SeedingByFormat)
 TEST(TagCarryOver, OutputsGetTheirFieldsButNeverTheComment)
 {
     TempDir dir;
-    const AudioFileinfo record{"Title é", "Artist", "2001", "Album", "never carried", "Genre"};
+    const AudioFileinfo record{"Title é", "Artist", "2001", "Album", "never carried", "Genre", ""};
 
     const std::string mp3 = makeEncodedTone(dir, "out.mp3");
     WriteOutputTags(mp3, record);

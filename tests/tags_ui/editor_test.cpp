@@ -275,9 +275,9 @@ TEST_F(TagEditorTest, OkCommitsTheWorkingCopyAndCaptionsFollowTheTitles)
         EXPECT_EQ(editorCaptions()[1], QStringLiteral("Café: Ünïcode — 東京"));
         editor().bt_ok()->click();
     });
-    EXPECT_EQ(tagList()[0], (AudioFileinfo{"untagged.wav", "", "", "", "", ""}));
+    EXPECT_EQ(tagList()[0], (AudioFileinfo{"untagged.wav", "", "", "", "", "", ""}));
     EXPECT_EQ(tagList()[1],
-              (AudioFileinfo{"Café: Ünïcode — 東京", "Ann", "2024", "", "", "Chiptune"}));
+              (AudioFileinfo{"Café: Ünïcode — 東京", "Ann", "2024", "", "", "Chiptune", ""}));
     EXPECT_EQ(column(window->lv(), 0), (QStringList{QStringLiteral("untagged.wav"),
                                                     QStringLiteral("Café: Ünïcode — 東京")}));
     EXPECT_EQ(window->model().sources().entries()[1].caption, "Café: Ünïcode — 東京");
