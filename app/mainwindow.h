@@ -11,6 +11,7 @@
 #include "skin/skin.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QTimer>
@@ -45,7 +46,8 @@ inline const QString sourceFileFilter = QStringLiteral(
 struct MainWindowSetup {
     // The settings file: the bare name lives in the user's configuration folder.
     std::string settingsPath = settings::ProfileFile::programFileName;
-    // Where the skin file and the manual are; empty: the program's folder.
+    // Where the skin file and the manual are; empty: resourceFolder() of the
+    // program's folder.
     QString programFolder;
     // Answers the dialogs; null: the real ones. Not owned.
     UserDialogs* dialogs = nullptr;
@@ -69,6 +71,8 @@ public:
     QTreeWidget* lv_time() const { return m_lvTime; }
     QPlainTextEdit* sm() const { return m_hint; }
     QComboBox* cb_format() const { return m_format; }
+    // The mode, the piece length or count and the fades, as Settings left them.
+    QLabel* lb_job() const { return m_jobSummary; }
     QMenu* p_file() const { return m_pFile; }
     QMenu* p_action() const { return m_pAction; }
     QMenu* p_help() const { return m_pHelp; }
@@ -84,6 +88,11 @@ public:
     // False when the skin could not be set up (its message was shown).
     bool skinReady() const { return m_skinReady; }
     QString programFolder() const { return m_programFolder; }
+
+    // Adds files as the Add dialog does (with its refusals) and the audio
+    // files of folders as Add Folder does: files dropped on the window or
+    // given on the command line. During a job or a modal window they wait.
+    void addPaths(const QStringList& paths);
 
     // A click on a skin object: the command of that exact name.
     void Skin1Click(const QString& name);
@@ -113,6 +122,7 @@ public:
     void setPercentText(const std::string& text) override;
     void setProgressWidth(int pixels) override;
     void showHint(bool shown) override;
+    void showJobStopped(const std::string& line) override;
     void pumpEvents() override;
 
 protected:
@@ -126,6 +136,7 @@ private:
     void FormShow();
     void setUpSkin();
     void createLists();
+    void showJobSettings();
     void createMenus();
     // Keys for the skin's commands and the menu items (mainwindow_keys.cpp).
     void createShortcuts();
@@ -196,6 +207,7 @@ private:
     QTreeWidget* m_lvTime;
     QPlainTextEdit* m_hint;
     QComboBox* m_format;
+    QLabel* m_jobSummary;
     QMenu* m_pFile;
     QMenu* m_pAction;
     QMenu* m_pHelp;
@@ -218,6 +230,9 @@ private:
     bool m_skinReady = false;
     bool m_closing = false;
     bool m_updatingLists = false; // selections made by the program, not the user
+    QStringList m_pendingPaths;   // addPaths() waiting for a job or a dialog to end
+    QTimer m_pendingPathsTimer;
+    bool m_addingPaths = false;
 
     // --- preview playback (mainwindow_preview.cpp) ---
     // The player, made on first use with its events and the timer that delivers them.

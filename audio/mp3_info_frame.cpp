@@ -10,7 +10,7 @@ namespace {
 
 // "Info", flags, frames, bytes, 100 TOC entries, quality; then the LAME part.
 constexpr size_t XingBytes = 4 + 4 + 4 + 4 + 100 + 4;
-constexpr size_t LameBytes = infoTagBytes - XingBytes;
+static_assert(infoTagBytes > XingBytes, "the LAME part follows the Xing part");
 
 enum class Mpeg { One, Two, TwoAndHalf, None };
 

@@ -240,6 +240,8 @@ audio::OutputFormat formatOf(lossless::NearestFormat format)
         return audio::OutputFormat::Wma;
     case lossless::NearestFormat::Ogg:
         return audio::OutputFormat::Ogg;
+    case lossless::NearestFormat::Opus:
+        return audio::OutputFormat::Opus;
     case lossless::NearestFormat::Wav:
         break;
     }

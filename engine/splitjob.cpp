@@ -37,6 +37,8 @@ audio::OutputFormat nearestFormat(lossless::NearestFormat format)
         return audio::OutputFormat::Wma;
     case lossless::NearestFormat::Ogg:
         return audio::OutputFormat::Ogg;
+    case lossless::NearestFormat::Opus:
+        return audio::OutputFormat::Opus;
     case lossless::NearestFormat::Wav:
         break;
     }

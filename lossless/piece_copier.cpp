@@ -62,6 +62,14 @@ PieceCopier::PieceCopier(const std::string& path, int64_t readerLength)
         m_nearest = NearestFormat::Wma;
         m_refusal = "WMA";
         break;
+    case audio::SourceKind::Opus:
+        m_nearest = NearestFormat::Opus;
+        m_refusal = "Opus";
+        break;
+    case audio::SourceKind::Mp4:
+        m_nearest = NearestFormat::Mp3;
+        m_refusal = "M4A";
+        break;
     case audio::SourceKind::Raw:
         m_refusal = "RAW";
         break;

@@ -12,7 +12,7 @@
 namespace brisklet::lossless {
 
 // The output format a piece falls back to when it cannot be copied.
-enum class NearestFormat { Mp3, Wav, Wma, Ogg };
+enum class NearestFormat { Mp3, Wav, Wma, Ogg, Opus };
 
 class PieceCopier {
 public:
