@@ -212,9 +212,9 @@ std::string parseJobOptions(const Arguments& args, bool join, JobOptions& option
     options.files = parsed.operands;
     if (std::string mismatch = modeMismatch(parsed, options.mode); !mismatch.empty())
         return mismatch;
-    if (std::string error = checkPieceOptions(options.pieces, !options.segments.empty());
-        !error.empty())
-        return error;
+    if (std::string clash = checkPieceOptions(options.pieces, !options.segments.empty());
+        !clash.empty())
+        return clash;
     if (options.files.empty())
         return "no FILE given";
     if (join && options.output.empty())

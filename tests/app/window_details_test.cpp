@@ -73,7 +73,7 @@ TEST_F(WindowTest, TotalTimeJobSettingsAndPathLineFollowTheStateAtOnce)
     });
     click("Settings");
     EXPECT_EQ(window->state().mode(), engine::Mode::ByTime);
-    EXPECT_EQ(skinText("tataltime"), QString::fromStdString(timeText(engine::totalSeconds(
+    EXPECT_EQ(skinText("tataltime"), QString::fromStdString(timeTextMs(engine::totalMs(
                                          window->model().sources().entries(), window->state()))));
     EXPECT_NE(skinText("tataltime"), custom);
     EXPECT_EQ(window->lb_job()->text(), QStringLiteral("Pieces of 60 s\nNo fades"));

@@ -38,9 +38,13 @@ TEST(ProposalCommands, PausesBecomeSegmentsOfTheSelectedSource)
     f.view.selectSourceRow(0);
     EXPECT_EQ(engine::proposeFromSilence(f.model, {}, engine::ProposalScope::Selected), "");
     EXPECT_FALSE(f.state().converting);
-    // Cut mid-pause at 6.5 s and 13.5 s: whole seconds, rounded.
-    EXPECT_EQ(f.entry(0).begins, (std::vector<int32_t>{0, 7, 14, 0}));
-    EXPECT_EQ(f.entry(0).ends, (std::vector<int32_t>{7, 14, 20, 20}));
+    // Cut mid-pause at 6.5 s and 13.5 s, within the search's 5 ms windows.
+    const std::vector<int64_t> begins{0, 6500, 13500, 0}, ends{6500, 13500, 20000, 20000};
+    ASSERT_EQ(f.entry(0).begins.size(), begins.size());
+    for (size_t k = 0; k < begins.size(); ++k) {
+        EXPECT_NEAR(static_cast<double>(f.entry(0).begins[k]), static_cast<double>(begins[k]), 10);
+        EXPECT_NEAR(static_cast<double>(f.entry(0).ends[k]), static_cast<double>(ends[k]), 10);
+    }
     EXPECT_EQ(f.entry(0).segmentCount, 4);
     EXPECT_EQ(f.entry(1).segmentCount, 1);
     EXPECT_EQ(f.model.segmentRows().size(), 4u);
@@ -71,8 +75,8 @@ TEST(ProposalCommands, LabelsExportedThenImportedGiveTheSameSegments)
     test::writeFileBytes(labels, "1.2\t10.4\tIntro\n12\t30\tTalk\n");
     EXPECT_EQ(engine::proposeFromLabels(f.model, labels, engine::ProposalScope::Selected), "");
     const engine::listrecord imported = f.entry(0);
-    EXPECT_EQ(imported.begins, (std::vector<int32_t>{1, 12, 0}));
-    EXPECT_EQ(imported.ends, (std::vector<int32_t>{10, 30, 60}));
+    EXPECT_EQ(imported.begins, (std::vector<int64_t>{1200, 12000, 0}));
+    EXPECT_EQ(imported.ends, (std::vector<int64_t>{10400, 30000, 60000}));
     EXPECT_EQ(engine::exportLabels(f.model, f.dir.file("out.txt")), "");
     f.model.resetSegments();
     EXPECT_EQ(
@@ -80,8 +84,8 @@ TEST(ProposalCommands, LabelsExportedThenImportedGiveTheSameSegments)
         "");
     EXPECT_EQ(f.entry(0).begins, imported.begins);
     EXPECT_EQ(f.entry(0).ends, imported.ends);
-    ASSERT_NE(engine::proposedInfo(f.entry(0), 12, 30), nullptr);
-    EXPECT_EQ(engine::proposedInfo(f.entry(0), 12, 30)->title, "Talk");
+    ASSERT_NE(engine::proposedInfo(f.entry(0), 12000, 30000), nullptr);
+    EXPECT_EQ(engine::proposedInfo(f.entry(0), 12000, 30000)->title, "Talk");
 
     // A bad file names itself and the line; the segments stay.
     test::writeFileBytes(labels, "1\t2\tx\n5\t4\ty\n");
