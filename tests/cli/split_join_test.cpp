@@ -296,6 +296,8 @@ TEST_F(CliFixture, ABareSettingsNameIsInTheCurrentFolderAndRefusalsKeepTheirReas
         CommandResult refused = runCommand(inDir + " " + c.arguments + " 2>&1");
         EXPECT_NE(refused.exitCode, 0);
         EXPECT_NE(refused.output.find(c.message), std::string::npos) << refused.output;
+    }
+}
 
 // 1.500-3.250 s of a 44.1 kHz source is frames 66150-143325: 77175 frames,
 // whether the source is WAV or MP3, split or joined.
