@@ -90,7 +90,7 @@ TEST(CliConvert, RefusesBadArgumentsAndNeverOverwritesUnasked)
     EXPECT_NE(fileChecksum(dir.file("old.wav")), old);
 
     EXPECT_EQ(runCli("convert " + in + " " + shellQuote(dir.file("x.abc"))).exitCode, 2);
-    EXPECT_EQ(runCli("convert --format flac " + in + " " + shellQuote(dir.file("x.wav"))).exitCode,
+    EXPECT_EQ(runCli("convert --format aiff " + in + " " + shellQuote(dir.file("x.wav"))).exitCode,
               2);
     EXPECT_EQ(runCli("convert " + in).exitCode, 2);
     EXPECT_EQ(runCli("nosuchcommand").exitCode, 2);

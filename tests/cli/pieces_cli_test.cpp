@@ -100,10 +100,10 @@ TEST_F(PiecesCli, DryRunPrintsPausedPiecesAndWritesNothing)
     CommandResult result = run("split --format wav --silence -40:0.5:2 --dry-run --out " +
                                shellQuote(out) + " " + shellQuote(source));
     ASSERT_EQ(result.exitCode, 0) << errors();
-    // Cut mid-pause at 3.5 s and 7.5 s, in whole seconds (4 and 8).
-    EXPECT_EQ(result.output, "00:00:00.000  00:00:04.000  00:00:04.000  " + out + "/talk_1.wav\n" +
-                                 "00:00:04.000  00:00:08.000  00:00:04.000  " + out +
-                                 "/talk_2.wav\n" + "00:00:08.000  00:00:11.000  00:00:03.000  " +
+    // Cut mid-pause at 3.5 s and 7.5 s.
+    EXPECT_EQ(result.output, "00:00:00.000  00:00:03.500  00:00:03.500  " + out + "/talk_1.wav\n" +
+                                 "00:00:03.500  00:00:07.500  00:00:04.000  " + out +
+                                 "/talk_2.wav\n" + "00:00:07.500  00:00:11.000  00:00:03.500  " +
                                  out + "/talk_3.wav\n");
     EXPECT_TRUE(std::filesystem::is_empty(out));
 

@@ -287,8 +287,8 @@ TEST_F(CliFixture, ABareSettingsNameIsInTheCurrentFolderAndRefusalsKeepTheirReas
     std::filesystem::create_directory(dir.file("folder"));
     for (const Case& c :
          {Case{"split --out out missing.wav", "missing.wav: No such file or directory"},
-          Case{"split --out out folder/", "folder/: is a folder"},
-          Case{"info folder", "cannot open folder: is a folder"},
+          Case{"split --out out folder/", "folder/ holds no audio files"},
+          Case{"info folder", "folder holds no audio files"},
           Case{"split --settings folder --out out a.wav",
                "cannot read settings file folder: is a folder"},
           Case{"convert --settings none.ini a.wav b.mp3",

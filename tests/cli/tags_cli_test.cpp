@@ -161,13 +161,14 @@ TEST_F(TagsCli, SplitCarriesTheRecordIntoEachFormat)
     const std::string ogg = taggedOgg();
     const std::vector<std::string> mp3 = split("mp3", ogg);
     ASSERT_EQ(mp3.size(), 1u);
-    EXPECT_EQ(mutagenId3Fields(mp3[0]), "2.3.0|" + NonAscii + "|Artist|Album||Rock||");
+    // Year and track travel too.
+    EXPECT_EQ(mutagenId3Fields(mp3[0]), "2.3.0|" + NonAscii + "|Artist|Album|1999|Rock|4|");
 
     const std::string source = taggedMp3();
     const std::vector<std::string> vorbis = split("ogg", source);
     ASSERT_EQ(vorbis.size(), 1u);
     EXPECT_EQ(vorbisCommentList(vorbis[0]),
-              "Title=" + NonAscii + "\nArtist=Ärtist\nAlbum=Album\nGenre=Jazz");
+              "Title=" + NonAscii + "\nArtist=Ärtist\nAlbum=Album\nTrackNumber=2\nGenre=Jazz");
 
     const std::vector<std::string> wma = split("wma", source);
     ASSERT_EQ(wma.size(), 1u);

@@ -33,7 +33,9 @@ TEST(OutputNaming, ExtensionsByFormat)
     EXPECT_EQ(extensionAt(1), ".wav");
     EXPECT_EQ(extensionAt(2), ".wma");
     EXPECT_EQ(extensionAt(3), ".ogg");
-    EXPECT_EQ(extensionAt(4), "");
+    EXPECT_EQ(extensionAt(4), ".flac");
+    EXPECT_EQ(extensionAt(5), ".opus");
+    EXPECT_EQ(extensionAt(6), "");
     EXPECT_EQ(extensionAt(-1), "");
 }
 

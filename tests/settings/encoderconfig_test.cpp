@@ -189,7 +189,7 @@ TEST_F(EncoderConfigTest, OggConstantQualityAndVariableBitrate)
 TEST_F(EncoderConfigTest, UnknownFormatCallsNothing)
 {
     writer.open = true;
-    EXPECT_TRUE(configure(4).empty());
+    EXPECT_TRUE(configure(static_cast<int>(audio::allOutputFormats.size())).empty());
     EXPECT_TRUE(configure(-1).empty());
 }
 

@@ -26,12 +26,13 @@ const QString oggRefusal =
 
 } // namespace
 
-TEST_F(SettingsDialogTest, TreeHasElevenPositionsEachShowingItsPageAndHeading)
+TEST_F(SettingsDialogTest, TreeHasAPositionPerPageEachShowingItsPageAndHeading)
 {
     const char* headings[] = {"Set General",     "Set MP3 General",      "Set MP3 General",
                               "Set MP3 VBR",     "Set MP3 Filter",       "Set MP3 Expert",
                               "Set MP3 Presets", "Set MP3 Command Line", "Set WAV Format",
-                              "Set WMA Format",  "Set OGG Format"};
+                              "Set WMA Format",  "Set OGG Format",       "Set FLAC Format",
+                              "Set Opus Format"};
     show([&] {
         EXPECT_EQ(dialog->windowTitle(), QStringLiteral("Settings"));
         EXPECT_EQ(dialog->pagePosition(), Tfm_set::GeneralPage);
@@ -39,7 +40,7 @@ TEST_F(SettingsDialogTest, TreeHasElevenPositionsEachShowingItsPageAndHeading)
         QStringList top;
         for (int i = 0; i < tree->topLevelItemCount(); ++i)
             top.append(tree->topLevelItem(i)->text(0));
-        EXPECT_EQ(top.join(u','), QStringLiteral("General,MP3,WAV,WMA,OGG"));
+        EXPECT_EQ(top.join(u','), QStringLiteral("General,MP3,WAV,WMA,OGG,FLAC,Opus"));
         QStringList mp3;
         for (int i = 0; i < tree->topLevelItem(1)->childCount(); ++i)
             mp3.append(tree->topLevelItem(1)->child(i)->text(0));
@@ -73,10 +74,14 @@ TEST_F(SettingsDialogTest, TabGoesFromTheTreeThroughThePageInReadingOrder)
                 chain.append(w->objectName());
         }
         EXPECT_EQ(
-            chain.join(u' '),
+            chain.join(u' ').toStdString(),
             QStringLiteral(
                 "rb_custom rb_time edt_time rb_count edt_count rb_unification "
-                "cb_fadein cb_fadeintime cb_fadeout cb_fadeouttime edt_dir bt_dir ck_verify"));
+                "cb_fadein cb_fadeintime cb_fadeout cb_fadeouttime edt_dir bt_dir edt_name "
+                "ud_silence_db qt_spinbox_lineedit ud_silence_pause qt_spinbox_lineedit "
+                "ud_silence_piece qt_spinbox_lineedit ck_silence_trim ck_tracknumbers ck_writecue "
+                "ck_verify")
+                .toStdString());
         dialog->btn_cancel()->click();
     });
 }
