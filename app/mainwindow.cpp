@@ -2,9 +2,9 @@
 
 #include "app/about.h"
 #include "app/mainwindow_jobs.h"
+#include "app/resourcefolder.h"
 #include "app/windowlook.h"
 #include "engine/jobsummary.h"
-#include "app/resourcefolder.h"
 #include "settings/dialog/dir.h"
 #include "settings/dialog/settings.h"
 #include "settings/generalsettings.h"

@@ -5,8 +5,8 @@
 
 #include "audio/encoders.h"
 #include "audio/output_file.h"
-#include "audio/wavheader.h"
 #include "audio/pcm_integer.h"
+#include "audio/wavheader.h"
 
 #include <bit>
 #include <cmath>

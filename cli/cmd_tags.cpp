@@ -47,9 +47,9 @@ constexpr OptionSpec tagsOptions[] = {{"--json", false}};
 // The cover picture as its MIME type and byte count, or empty.
 std::string pictureText(const tags::AudioFileinfo& record)
 {
-    return record.Cover.empty() ? std::string()
-                                : record.Cover.mimeType + " " +
-                                      std::to_string(record.Cover.data.size()) + " bytes";
+    return record.Cover.empty()
+               ? std::string()
+               : record.Cover.mimeType + " " + std::to_string(record.Cover.data.size()) + " bytes";
 }
 
 void printRecord(const tags::AudioFileinfo& record)

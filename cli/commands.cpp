@@ -8,13 +8,15 @@ namespace {
 
 const char* splitUsage =
     "split [--mode custom|time|count|unification] [--seconds N] [--count M] "
-    "[--segment BEGIN-END]... [--format mp3|wav|wma|ogg|flac|opus|copy] [--verify] [--fade-in S] [--fade-out S] "
+    "[--segment BEGIN-END]... [--format mp3|wav|wma|ogg|flac|opus|copy] [--verify] [--fade-in S] "
+    "[--fade-out S] "
     "[--settings FILE] [--quiet] [--silence [DB[:SECONDS[:MINPIECE]]] [--trim] | --cue FILE | "
     "--labels FILE] [--export-labels FILE] [--name TEMPLATE] [--track-numbers] [--dry-run] "
     "--out DIR FILE|FOLDER...";
 const char* joinUsage =
     "join [--mode custom|time|count|unification] [--segment BEGIN-END]... "
-    "[--format mp3|wav|wma|ogg|flac|opus|copy] [--verify] [--fade-in S] [--fade-out S] [--settings FILE] [--quiet] "
+    "[--format mp3|wav|wma|ogg|flac|opus|copy] [--verify] [--fade-in S] [--fade-out S] [--settings "
+    "FILE] [--quiet] "
     "[--silence [DB[:SECONDS[:MINPIECE]]] [--trim] | --cue FILE | --labels FILE] "
     "[--name TEMPLATE] [--track-numbers] [--dry-run] [--write-cue] "
     "[--out DIR] --output NAME FILE|FOLDER...";
@@ -72,7 +74,8 @@ const std::vector<Command>& commands()
          "  --json            one JSON array of objects instead\n"
          "A FOLDER lists its audio files (one level).\n",
          runInfo},
-        {"convert", "convert [--format mp3|wav|wma|ogg|flac|opus] [--settings FILE] [--overwrite] IN OUT",
+        {"convert",
+         "convert [--format mp3|wav|wma|ogg|flac|opus] [--settings FILE] [--overwrite] IN OUT",
          "Decodes IN and writes OUT.\n"
          "  --format F        mp3, wav, wma, ogg, flac or opus (default: by\n"
          "                    OUT's extension)\n"

@@ -111,10 +111,9 @@ constexpr OptionSpec splitOptions[] = {
     {"--format", true}, {"--fade-in", true}, {"--fade-out", true}, {"--settings", true},
     {"--out", true},    {"--quiet", false},  {"--verify", false}};
 constexpr OptionSpec joinOptions[] = {
-    {"--mode", true},    {"--segment", true},  {"--format", true},
-    {"--fade-in", true}, {"--fade-out", true}, {"--settings", true},
-    {"--out", true},     {"--output", true},   {"--quiet", false},
-    {"--verify", false}};
+    {"--mode", true},     {"--segment", true},  {"--format", true}, {"--fade-in", true},
+    {"--fade-out", true}, {"--settings", true}, {"--out", true},    {"--output", true},
+    {"--quiet", false},   {"--verify", false}};
 
 bool given(const ParsedArguments& parsed, const char* name)
 {

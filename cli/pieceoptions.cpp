@@ -120,8 +120,7 @@ void printSplitPlan(const engine::JobModel& model, audio::OutputFormat format)
 {
     for (const engine::PlannedPiece& planned : engine::planSplit(model, format))
         printPiece(engine::msOfSegmentTime(planned.of.piece.begin),
-                   engine::msOfSegmentTime(planned.of.piece.end),
-                   planned.outputPath);
+                   engine::msOfSegmentTime(planned.of.piece.end), planned.outputPath);
 }
 
 void printJoinPlan(const engine::JobModel& model, const std::string& outputPath)

@@ -107,8 +107,7 @@ std::vector<proposals::Proposal> joinedTracks(const JobModel& model)
             const SegmentInfo* info = joinsWholeSources(*mode) ? nullptr : pieceInfo(model, p);
             proposals::Proposal track;
             track.beginMs = at;
-            at += std::max<int64_t>(0, msOfSegmentTime(pieces[k].end) -
-                                           startMsOf(pieces[k]));
+            at += std::max<int64_t>(0, msOfSegmentTime(pieces[k].end) - startMsOf(pieces[k]));
             track.endMs = at;
             track.title = info && !info->title.empty() ? info->title
                           : !record.Title.empty()      ? record.Title

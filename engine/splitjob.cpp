@@ -4,10 +4,10 @@
 #include "audio/units.h"
 #include "engine/leftovers.h"
 #include "engine/outputnaming.h"
+#include "engine/pieceplan.h"
 #include "engine/pieces.h"
 #include "engine/progress.h"
 #include "lossless/piece_copier.h"
-#include "engine/pieceplan.h"
 
 #include <algorithm>
 #include <memory>

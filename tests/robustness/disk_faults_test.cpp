@@ -342,8 +342,8 @@ TEST(DiskFaults, TheCommandLineFailsCleanlyOnAFullDisk)
 
     SmallMount mount(64 * 1024);
     REQUIRE_MOUNT(mount);
-    for (const std::string& command : {std::string("split --mode time --seconds 2"),
-                                       std::string("join --output joined")}) {
+    for (const std::string& command :
+         {std::string("split --mode time --seconds 2"), std::string("join --output joined")}) {
         SCOPED_TRACE(command);
         const CommandResult run = runCommand(cliProgram() + " " + command + " --format wav --out " +
                                              shellQuote(mount.path()) + " " + shellQuote(source));
