@@ -207,7 +207,8 @@ TEST_F(JobsWindowTest, JoinAsksForTheNameWithTheFourTypesAndJoinsWholeSources)
     EXPECT_EQ(dialogs.saveFolders, QStringList{QString::fromStdString(out)});
     EXPECT_EQ(dialogs.saveFilterIndexes, QList<int>{1});
     EXPECT_EQ(dialogs.saveFilters, app::joinFileFilter);
-    EXPECT_EQ(dialogs.saveFilters.split(QStringLiteral(";;")).size(), 4);
+    EXPECT_EQ(dialogs.saveFilters.split(QStringLiteral(";;")).size(),
+              static_cast<qsizetype>(audio::allOutputFormats.size()));
     EXPECT_EQ(window->cb_format()->currentIndex(), 1);
     std::vector<float> expected = readPcmFile(a);
     std::vector<float> second = readPcmFile(b);
