@@ -22,6 +22,9 @@ std::string unreadableReason(const std::string& path)
         return error.message();
     if (std::filesystem::is_directory(status))
         return "is a folder";
+    // Opening a FIFO would wait for a writer.
+    if (!std::filesystem::is_regular_file(status))
+        return "is not a regular file";
     std::ifstream probe(path, std::ios::binary);
     if (!probe)
         return std::error_code(errno ? errno : EACCES, std::generic_category()).message();
