@@ -231,23 +231,6 @@ lossless::JoinCopyPlan losslessJoinPlan(JobModel& model)
     return plan;
 }
 
-audio::OutputFormat formatOf(lossless::NearestFormat format)
-{
-    switch (format) {
-    case lossless::NearestFormat::Mp3:
-        return audio::OutputFormat::Mp3;
-    case lossless::NearestFormat::Wma:
-        return audio::OutputFormat::Wma;
-    case lossless::NearestFormat::Ogg:
-        return audio::OutputFormat::Ogg;
-    case lossless::NearestFormat::Opus:
-        return audio::OutputFormat::Opus;
-    case lossless::NearestFormat::Wav:
-        break;
-    }
-    return audio::OutputFormat::Wav;
-}
-
 } // namespace
 
 std::string runJoinJob(JobModel& model, JobParts& parts, const SaveChoice& choice)
@@ -264,7 +247,7 @@ std::string runJoinJob(JobModel& model, JobParts& parts, const SaveChoice& choic
     if (parts.options.lossless) {
         const lossless::JoinCopyPlan plan = losslessJoinPlan(model);
         copy = plan.refusal.empty();
-        format = formatOf(plan.nearest);
+        format = plan.nearest;
         outputPath = choice.fileName + (copy ? plan.extension : audio::extensionOf(format));
         if (!copy)
             note = "encoded as " + audio::displayNameOf(format) + ": " + plan.refusal;

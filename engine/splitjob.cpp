@@ -28,23 +28,6 @@ std::string endedEarly(const std::string& path, int64_t written, int64_t length)
 // A status that begins with it marks an output that did not pass its check.
 const std::string checkFailedStatus = "Check failed";
 
-audio::OutputFormat nearestFormat(lossless::NearestFormat format)
-{
-    switch (format) {
-    case lossless::NearestFormat::Mp3:
-        return audio::OutputFormat::Mp3;
-    case lossless::NearestFormat::Wma:
-        return audio::OutputFormat::Wma;
-    case lossless::NearestFormat::Ogg:
-        return audio::OutputFormat::Ogg;
-    case lossless::NearestFormat::Opus:
-        return audio::OutputFormat::Opus;
-    case lossless::NearestFormat::Wav:
-        break;
-    }
-    return audio::OutputFormat::Wav;
-}
-
 class SplitRun : public JobRun {
 public:
     SplitRun(JobModel& model, JobParts& parts, audio::OutputFormat outputFormat, Mode mode)
@@ -131,7 +114,7 @@ private:
                 return;
             }
         }
-        encodePiece(i, k, start, length, nearestFormat(m_copier->nearestFormat()), reason);
+        encodePiece(i, k, start, length, m_copier->nearestFormat(), reason);
     }
 
     // The caption's name, or (`fallback`) the source's own name, numbered so

@@ -4,6 +4,8 @@
 // frames asked. What cannot be copied says why, so that the caller can encode
 // that piece instead in the nearest format it writes.
 
+#include "audio/outputformat.h"
+
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -12,7 +14,7 @@
 namespace brisklet::lossless {
 
 // The output format a piece falls back to when it cannot be copied.
-enum class NearestFormat { Mp3, Wav, Wma, Ogg, Opus };
+using NearestFormat = audio::OutputFormat;
 
 class PieceCopier {
 public:
