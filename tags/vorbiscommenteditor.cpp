@@ -1,6 +1,7 @@
 #include "tags/vorbiscommenteditor.h"
 
 #include <array>
+#include <cstdint>
 #include <cstring>
 #include <ogg/ogg.h>
 #include <vorbis/codec.h>
@@ -81,20 +82,54 @@ void writePage(std::ostream& out, const ogg_page& page)
     out.write(reinterpret_cast<const char*>(page.body), page.body_len);
 }
 
+void appendLittle32(std::string& bytes, size_t value)
+{
+    for (int i = 0; i < 4; ++i)
+        bytes.push_back(static_cast<char>((value >> (8 * i)) & 0xff));
+}
+
+// The vendor string libvorbis writes, taken from an empty comment header so
+// rewritten files name the same encoder library as before.
+const std::string& libraryVendor()
+{
+    static const std::string vendor = [] {
+        vorbis_comment block;
+        vorbis_comment_init(&block);
+        ogg_packet packet;
+        std::string text;
+        if (vorbis_commentheader_out(&block, &packet) == 0) {
+            const std::string bytes(reinterpret_cast<const char*>(packet.packet),
+                                    static_cast<size_t>(packet.bytes));
+            if (bytes.size() >= 11 && 11 + littleEndian32(bytes, 7) <= bytes.size())
+                text = bytes.substr(11, littleEndian32(bytes, 7));
+            ogg_packet_clear(&packet);
+        }
+        vorbis_comment_clear(&block);
+        return text;
+    }();
+    return vendor;
+}
+
+// Built here rather than by libvorbis, whose bit packer grows its buffer 256
+// bytes at a time: a comment holding a picture would be copied over and over.
 std::string buildCommentPacket(const std::vector<std::string>& comments)
 {
-    vorbis_comment block;
-    vorbis_comment_init(&block);
+    size_t size = 7 + 4 + libraryVendor().size() + 4 + 1;
     for (const std::string& comment : comments)
-        vorbis_comment_add(&block, comment.c_str());
-    ogg_packet packet;
-    const int result = vorbis_commentheader_out(&block, &packet);
-    vorbis_comment_clear(&block);
-    if (result != 0)
+        size += 4 + comment.size();
+    if (size > UINT32_MAX)
         throw OggFormatError("the comment header cannot be built");
-    std::string bytes(reinterpret_cast<const char*>(packet.packet),
-                      static_cast<size_t>(packet.bytes));
-    ogg_packet_clear(&packet);
+    std::string bytes;
+    bytes.reserve(size);
+    bytes += "\x03vorbis";
+    appendLittle32(bytes, libraryVendor().size());
+    bytes += libraryVendor();
+    appendLittle32(bytes, comments.size());
+    for (const std::string& comment : comments) {
+        appendLittle32(bytes, comment.size());
+        bytes += comment;
+    }
+    bytes.push_back('\x01'); // framing bit
     return bytes;
 }
 
