@@ -47,21 +47,26 @@ public:
         // Keep the first frame's layout for the whole stream, so that a stream
         // that switches between mono and stereo still reads as one format.
         acceptFloatOutput(rate, m_channels);
-        // A whole stream with a Xing/LAME header tells its exact length; any
-        // other is scanned frame by frame.
-        if (!mpegStreamIsWhole(path) && mpg123_scan(m_handle.get()) != MPG123_OK)
-            throwUnsupported(path);
-        off_t length = mpg123_length(m_handle.get());
-        if (length <= 0)
-            throwUnsupported(path);
-        m_totalFrames = length;
-        if (mpegStreamIsCutShort(path)) {
-            // The scan counts whole frames, the decode also gives what a cut
-            // frame holds: the decode tells the length.
+        // A whole stream with a Xing/LAME header tells its exact length, and a
+        // stream without one is scanned frame by frame. A stream cut short
+        // ends in a cut frame the scan does not count, and streams joined at
+        // another rate are counted at their own rate, not as decoded: the
+        // decode tells the length of both.
+        const MpegHeaderLength header = mpegHeaderLength(path);
+        if (header == MpegHeaderLength::CutShort || header == MpegHeaderLength::Continued) {
             m_totalFrames = INT64_MAX;
             m_totalFrames = skipFrames(*this, INT64_MAX);
             seek(0);
+        } else {
+            if (header == MpegHeaderLength::Absent && mpg123_scan(m_handle.get()) != MPG123_OK)
+                throwUnsupported(path);
+            const off_t length = mpg123_length(m_handle.get());
+            if (length <= 0)
+                throwUnsupported(path);
+            m_totalFrames = length;
         }
+        if (m_totalFrames <= 0)
+            throwUnsupported(path);
     }
     int sampleRate() const override { return m_rate; }
     int channels() const override { return m_channels; }

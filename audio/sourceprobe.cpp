@@ -148,13 +148,13 @@ bool isOggOpus(const std::string& page)
     return page.size() >= body + 8 && page.compare(body, 8, "OpusHead") == 0;
 }
 
-// Whether the stream holds the bytes its Xing/Info header counts; nothing
-// without such a header.
-std::optional<bool> xingStreamFits(const std::string& path)
+} // namespace
+
+MpegHeaderLength mpegHeaderLength(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     if (!in)
-        return std::nullopt;
+        return MpegHeaderLength::Absent;
     in.seekg(0, std::ios::end);
     const std::streamoff fileSize = in.tellg();
     const std::streamoff start = id3v2Size(readAt(in, 0, 16));
@@ -164,33 +164,33 @@ std::optional<bool> xingStreamFits(const std::string& path)
     if (frame.size() < 4 ||
         !parseMpegHeader(reinterpret_cast<const unsigned char*>(frame.data()), header) ||
         header.layer != 3)
-        return std::nullopt;
+        return MpegHeaderLength::Absent;
     const bool mono = (static_cast<unsigned char>(frame[3]) >> 6) == 3;
     // After the side information, whose size depends on the version and mode.
     const size_t at = 4 + (header.version == 3 ? (mono ? 17 : 32) : (mono ? 9 : 17));
     if (frame.size() < at + 16 ||
         (frame.compare(at, 4, "Xing") != 0 && frame.compare(at, 4, "Info") != 0))
-        return std::nullopt;
+        return MpegHeaderLength::Absent;
     const uint32_t flags = bigEndian32(frame, at + 4);
     constexpr uint32_t HasFrames = 1, HasBytes = 2;
     if ((flags & (HasFrames | HasBytes)) != (HasFrames | HasBytes))
-        return std::nullopt;
+        return MpegHeaderLength::Absent;
     const uint32_t streamBytes = bigEndian32(frame, at + 12);
     if (streamBytes == 0)
-        return std::nullopt;
-    return fileSize - start >= static_cast<std::streamoff>(streamBytes);
-}
-
-} // namespace
-
-bool mpegStreamIsWhole(const std::string& path)
-{
-    return xingStreamFits(path).value_or(false);
-}
-
-bool mpegStreamIsCutShort(const std::string& path)
-{
-    return !xingStreamFits(path).value_or(true);
+        return MpegHeaderLength::Absent;
+    const std::streamoff end = start + static_cast<std::streamoff>(streamBytes);
+    if (fileSize < end)
+        return MpegHeaderLength::CutShort;
+    // Frames right after the counted ones (streams joined end to end, perhaps
+    // at another rate): the header knows only the first, so it is not whole.
+    const std::string after = readAt(in, end, 8192);
+    const bool reachesEndOfFile = end + static_cast<std::streamoff>(after.size()) >= fileSize;
+    for (size_t pos = 0; pos < std::min<size_t>(after.size(), 64); ++pos) {
+        if (static_cast<unsigned char>(after[pos]) == 0xFF &&
+            chainFrom(after, pos, reachesEndOfFile))
+            return MpegHeaderLength::Continued;
+    }
+    return MpegHeaderLength::Whole;
 }
 
 bool looksLikeMpegStream(const std::string& bytes, bool reachesEndOfFile)

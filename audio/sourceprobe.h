@@ -21,12 +21,12 @@ SourceKind probeSource(const std::string& path);
 // almost any bytes as a sync word, so this is what decides that a file is MP3.
 bool looksLikeMpegStream(const std::string& bytes, bool reachesEndOfFile);
 
-// Whether an MPEG file is as long as its Xing/Info header says: the header
-// gives the frame count and the byte size of the stream, and the file holds at
-// least that many bytes after its ID3v2 tag. False without such a header (then
-// only a scan of every frame tells the length).
-bool mpegStreamIsWhole(const std::string& path);
-// Whether the file holds less than its Xing/Info header counts: cut short.
-bool mpegStreamIsCutShort(const std::string& path);
+// What an MPEG file's Xing/Info header (frame count and stream bytes) tells
+// of its length. Absent: no such header, only a scan of every frame tells it.
+// Whole: the file holds the counted bytes and nothing but tags after them.
+// CutShort: the file holds fewer bytes than counted. Continued: more frames
+// follow the counted ones (streams joined end to end, maybe at another rate).
+enum class MpegHeaderLength { Absent, Whole, CutShort, Continued };
+MpegHeaderLength mpegHeaderLength(const std::string& path);
 
 } // namespace brisklet::audio

@@ -141,23 +141,32 @@ TEST(DecodeMpeg, TheXingHeaderIsTrustedOnlyForAWholeStream)
     TempDir dir;
     writeMp3(dir.file("stereo.mp3"), makeSignal(kFrames, kRate, 2), kRate, 2);
     writeMp3(dir.file("mono.mp3"), makeSignal(22050, 22050, 1), 22050, 1, 64);
-    EXPECT_TRUE(audio::mpegStreamIsWhole(dir.file("stereo.mp3")));
-    EXPECT_TRUE(audio::mpegStreamIsWhole(dir.file("mono.mp3")));
+    EXPECT_EQ(audio::MpegHeaderLength::Whole, audio::mpegHeaderLength(dir.file("stereo.mp3")));
+    EXPECT_EQ(audio::MpegHeaderLength::Whole, audio::mpegHeaderLength(dir.file("mono.mp3")));
     const std::string whole = readFileBytes(dir.file("stereo.mp3"));
     writeFileBytes(dir.file("tagged.mp3"), whole + "TAG" + std::string(125, ' '));
-    EXPECT_TRUE(audio::mpegStreamIsWhole(dir.file("tagged.mp3")));
+    EXPECT_EQ(audio::MpegHeaderLength::Whole, audio::mpegHeaderLength(dir.file("tagged.mp3")));
     // A cut file, whole frames or not, is as long at open as its decode.
     for (size_t cut : {size_t{100}, whole.size() / 3, whole.size() / 2 + 77}) {
         SCOPED_TRACE(cut);
         writeFileBytes(dir.file("cut.mp3"), whole.substr(0, whole.size() - cut));
-        EXPECT_FALSE(audio::mpegStreamIsWhole(dir.file("cut.mp3")));
-        EXPECT_TRUE(audio::mpegStreamIsCutShort(dir.file("cut.mp3")));
+        EXPECT_EQ(audio::MpegHeaderLength::CutShort, audio::mpegHeaderLength(dir.file("cut.mp3")));
         auto reader = audio::createAudioFile();
         reader->OpenRead(dir.file("cut.mp3"));
         const int64_t atOpen = reader->TotalFrames();
         EXPECT_EQ(atOpen, static_cast<int64_t>(readAll(*reader).size()) / 2);
         EXPECT_GT(atOpen, kFrames / 3);
     }
+    // A second stream at another rate joined behind: decoded at the first
+    // stream's rate, and as long at open as its decode.
+    writeMp3(dir.file("slow.mp3"), makeSignal(32000, 32000, 2), 32000, 2);
+    writeFileBytes(dir.file("joined.mp3"), whole + readFileBytes(dir.file("slow.mp3")));
+    EXPECT_EQ(audio::MpegHeaderLength::Continued, audio::mpegHeaderLength(dir.file("joined.mp3")));
+    auto reader = audio::createAudioFile();
+    reader->OpenRead(dir.file("joined.mp3"));
+    const int64_t atOpen = reader->TotalFrames();
+    EXPECT_EQ(atOpen, static_cast<int64_t>(readAll(*reader).size()) / 2);
+    EXPECT_GT(atOpen, kFrames + kRate * 9 / 10);
 }
 
 TEST(DecodeMpeg, JunkBetweenFramesIsSkipped)
