@@ -1,11 +1,15 @@
 // M4A (AAC and the other codecs of the MP4 container) through FFmpeg. The
 // demuxer takes the encoder delay from the file's gapless information (the
 // edit list, or iTunes' priming count) and the decoder drops it; the end is cut
-// here at the length the edit list gives, since the last codec frame is
-// padded. Positions are sample-accurate: a seek starts decoding a few codec
-// frames before the position (their overlap settles the decoder) and drops
-// what comes before it, by the frames' time stamps. The samples then equal a
-// full decode's but for their last bits (below 1e-3).
+// here at the length the edit list or iTunes' sample count gives, since the
+// last codec frame is padded. Frame 0 is the first sample after the delay:
+// without an edit list the demuxer keeps the delay in the time stamps.
+// Positions are sample-accurate: a seek starts decoding a few codec frames
+// before the position (their overlap settles the decoder) and drops what comes
+// before it, by the frames' time stamps. The samples then equal a full
+// decode's, but for bands coded as noise (AAC's noise substitution): their
+// noise comes from the decoder's random generator, which a seek does not
+// bring back to the state a full decode has at that point.
 #include "audio/audioerror.h"
 #include "audio/decoder_backends.h"
 
@@ -16,6 +20,7 @@ extern "C" {
 }
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <vector>
@@ -53,13 +58,15 @@ public:
         static std::once_flag quiet;
         std::call_once(quiet, [] { av_log_set_level(AV_LOG_QUIET); });
         open();
+        const AVStream* stream = m_format->streams[m_stream];
+        if (stream->start_time != AV_NOPTS_VALUE)
+            m_origin = toFrames(stream->start_time);
         // The stated length, when the container gives one; the decoded end
         // (after the padding of the last frame) may only shorten it.
-        AVStream* stream = m_format->streams[m_stream];
-        const int64_t stated =
-            stream->duration > 0
-                ? av_rescale_q(stream->duration, stream->time_base, AVRational{1, m_rate})
-                : INT64_MAX;
+        int64_t stated = stream->duration > 0
+                             ? std::max<int64_t>(0, toFrames(stream->duration) - m_origin)
+                             : INT64_MAX;
+        stated = std::min(stated, itunesSampleCount());
         m_totalFrames = INT64_MAX;
         int64_t end =
             decodedEnd(stated == INT64_MAX ? 0 : std::max<int64_t>(0, stated - kTailFrames));
@@ -99,6 +106,33 @@ public:
     }
 
 private:
+    int64_t toFrames(int64_t timestamp) const
+    {
+        return av_rescale_q(timestamp, m_format->streams[m_stream]->time_base,
+                            AVRational{1, m_rate});
+    }
+
+    // The length iTunes' gapless information states (" 0 delay padding
+    // samples ..." in hexadecimal); the largest length when there is none.
+    int64_t itunesSampleCount() const
+    {
+        const AVDictionaryEntry* entry =
+            av_dict_get(m_format->metadata, "iTunSMPB", nullptr, AV_DICT_MATCH_CASE);
+        if (!entry)
+            return INT64_MAX;
+        const char* at = entry->value;
+        char* end = nullptr;
+        unsigned long long field = 0;
+        for (int k = 0; k < 4; ++k, at = end) {
+            field = std::strtoull(at, &end, 16);
+            if (end == at)
+                return INT64_MAX;
+        }
+        return field > 0 && field < static_cast<unsigned long long>(INT64_MAX)
+                   ? static_cast<int64_t>(field)
+                   : INT64_MAX;
+    }
+
     void open()
     {
         m_format.reset();
@@ -176,7 +210,8 @@ private:
             open(); // the start, with the delay the demuxer marks on the first packet
         } else {
             const AVStream* stream = m_format->streams[m_stream];
-            const int64_t timestamp = av_rescale_q(from, AVRational{1, m_rate}, stream->time_base);
+            const int64_t timestamp =
+                av_rescale_q(from + m_origin, AVRational{1, m_rate}, stream->time_base);
             if (av_seek_frame(m_format.get(), m_stream, timestamp, AVSEEK_FLAG_BACKWARD) < 0)
                 throw AudioError("cannot seek in " + m_path);
             avcodec_flush_buffers(m_codec.get());
@@ -243,8 +278,7 @@ private:
         const int count = m_frame->nb_samples;
         const int64_t pts = m_frame->best_effort_timestamp;
         if (m_position == -1 && pts != AV_NOPTS_VALUE)
-            m_position =
-                av_rescale_q(pts, m_format->streams[m_stream]->time_base, AVRational{1, m_rate});
+            m_position = toFrames(pts) - m_origin;
         else if (m_position == -1)
             m_position = 0;
         const size_t start = m_pending.size();
@@ -270,6 +304,7 @@ private:
     bool m_draining = false;
     std::vector<float> m_pending; // decoded, not yet read
     size_t m_pendingStart = 0;
+    int64_t m_origin = 0;   // the time stamp of frame 0, in frames
     int64_t m_position = 0; // the frame after the last one decoded
     int64_t m_totalFrames = 0;
 };

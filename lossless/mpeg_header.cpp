@@ -111,15 +111,4 @@ uint16_t mpegFrameCrc(const uint8_t* frame, const MpegHeader& header)
     return crc;
 }
 
-uint16_t lameCrc(const uint8_t* data, size_t size, uint16_t crc)
-{
-    for (size_t i = 0; i < size; ++i) {
-        crc ^= data[i];
-        for (int bit = 0; bit < 8; ++bit)
-            crc = (crc & 1) ? static_cast<uint16_t>((crc >> 1) ^ 0xa001)
-                            : static_cast<uint16_t>(crc >> 1);
-    }
-    return crc;
-}
-
 } // namespace brisklet::lossless

@@ -42,7 +42,4 @@ bool sameStream(const MpegHeader& a, const MpegHeader& b);
 // header's last two bytes and the side information; written after the header.
 uint16_t mpegFrameCrc(const uint8_t* frame, const MpegHeader& header);
 
-// CRC-16 as the LAME tag keeps it (polynomial 0x8005 reflected, start 0).
-uint16_t lameCrc(const uint8_t* data, size_t size, uint16_t crc = 0);
-
 } // namespace brisklet::lossless

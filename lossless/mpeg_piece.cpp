@@ -1,5 +1,7 @@
 #include "lossless/mpeg_piece.h"
 
+#include "audio/mp3_info_frame.h"
+
 #include <algorithm>
 #include <array>
 #include <cstring>
@@ -179,7 +181,7 @@ std::vector<uint8_t> infoFrame(const MpegHeader& header, const MpegSourceTag& so
     tag[32] = static_cast<uint8_t>(record.musicCrc >> 8);
     tag[33] = static_cast<uint8_t>(record.musicCrc);
     const size_t crcAt = xing + kXingFields + 34;
-    const uint16_t crc = lameCrc(frame.data(), crcAt);
+    const uint16_t crc = audio::lameCrc16(frame.data(), crcAt);
     frame[crcAt] = static_cast<uint8_t>(crc >> 8);
     frame[crcAt + 1] = static_cast<uint8_t>(crc);
     return frame;
@@ -250,7 +252,7 @@ void writeMpegPiece(MpegStream& stream, const MpegPiecePlan& plan, audio::Output
         if (record.firstBitrate < 0)
             record.firstBitrate = header->bitrateIndex;
         record.sameBitrate = record.sameBitrate && header->bitrateIndex == record.firstBitrate;
-        record.musicCrc = lameCrc(bytes.data(), bytes.size(), record.musicCrc);
+        record.musicCrc = audio::lameCrc16(bytes.data(), bytes.size(), record.musicCrc);
         record.bytes += static_cast<int64_t>(bytes.size());
         ++record.frames;
         out.append(bytes.data(), bytes.size());

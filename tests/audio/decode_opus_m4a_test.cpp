@@ -2,9 +2,15 @@
 // lengths from the files' own trimming information, samples as ffmpeg decodes
 // them.
 #include "read_helpers.h"
+#include "tagtestfiles.h"
 #include "testsupport.h"
 
+#include "audio/audiofile.h"
+
 #include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdio>
 
 using namespace brisklet;
 using namespace brisklet::test;
@@ -74,4 +80,34 @@ TEST(DecodeM4a, TheEditListGivesTheLengthAndTheDelay)
         ASSERT_GE(ffmpeg.samples.size(), samples.size());
         EXPECT_EQ(maxDifference(ffmpeg.samples.data(), samples.data(), samples.size()), 0.0f);
     }
+}
+
+TEST(DecodeM4a, ItunesGaplessInformationGivesTheDelayAndTheLength)
+{
+    TempDir dir;
+    const std::string path = dir.file("a.m4a");
+    runOrFail("ffmpeg -v error -i " + shellQuote(toneWav(dir, 44100, 2)) +
+              " -c:a aac -aac_pns 0 -use_editlist 0 " + shellQuote(path));
+    // Stated shorter than the audio, so that only this can give the length.
+    const int64_t stated = kFrames - 300;
+    char smpb[80];
+    std::snprintf(smpb, sizeof smpb, " 00000000 00000400 00000000 %016llX 00000000",
+                  static_cast<unsigned long long>(stated));
+    runMutagen(path, std::string("from mutagen.mp4 import MP4, MP4FreeForm\nf = MP4(p)\n"
+                                 "f['----:com.apple.iTunes:iTunSMPB'] = [MP4FreeForm(b'") +
+                         smpb + "')]\nf.save()");
+    auto reader = audio::createAudioFile();
+    reader->OpenRead(path);
+    ASSERT_EQ(reader->TotalFrames(), stated);
+    const std::vector<float> samples = readAll(*reader);
+    ASSERT_EQ(static_cast<int64_t>(samples.size()), stated * 2);
+    // ffmpeg drops the delay by the same information and keeps the end.
+    const DecodedAudio ffmpeg = decodeWithFfmpeg(path);
+    ASSERT_GE(ffmpeg.samples.size(), samples.size());
+    EXPECT_EQ(maxDifference(ffmpeg.samples.data(), samples.data(), samples.size()), 0.0f);
+    // Positions count from the first sample after the delay.
+    reader->Seek(50000, audio::SeekMode::Exact);
+    const audio::SampleBlock block = reader->ReadFrames(100);
+    EXPECT_TRUE(
+        std::equal(block.samples().begin(), block.samples().end(), samples.begin() + 50000 * 2));
 }

@@ -8,6 +8,7 @@
 #include "audio/audioerror.h"
 #include "audio/lame_command_line.h"
 #include "audio/lame_setup.h"
+#include "audio/mp3_info_frame.h"
 
 #include <gtest/gtest.h>
 #include <lame/lame.h>
@@ -422,4 +423,25 @@ TEST(EncodeMp3, CommonCommandLineSwitchesReachLame)
     ConfiguredLame extreme(s);
     EXPECT_EQ(lame_get_VBR(extreme.get()), vbr_mtrh);
     EXPECT_EQ(lame_get_VBR_q(extreme.get()), 0);
+}
+
+TEST(LameCrc, IsCrc16ArcInOneGoAndInParts)
+{
+    const unsigned char check[] = "123456789";
+    EXPECT_EQ(audio::lameCrc16(check, 9), 0xBB3D);
+    // Against the bit-by-bit definition, over every byte value at odd lengths.
+    std::vector<unsigned char> bytes(4099);
+    uint32_t state = 7;
+    for (unsigned char& b : bytes)
+        b = static_cast<unsigned char>((state = state * 1664525u + 1013904223u) >> 24);
+    uint16_t bitwise = 0;
+    for (unsigned char b : bytes) {
+        bitwise ^= b;
+        for (int bit = 0; bit < 8; ++bit)
+            bitwise = (bitwise & 1) ? static_cast<uint16_t>((bitwise >> 1) ^ 0xA001)
+                                    : static_cast<uint16_t>(bitwise >> 1);
+    }
+    EXPECT_EQ(audio::lameCrc16(bytes.data(), bytes.size()), bitwise);
+    const uint16_t head = audio::lameCrc16(bytes.data(), 13);
+    EXPECT_EQ(audio::lameCrc16(bytes.data() + 13, bytes.size() - 13, head), bitwise);
 }
