@@ -16,7 +16,7 @@ std::vector<std::string> splitTone(JobFixture& f, audio::OutputFormat format)
 {
     f.addTone("a.wav", 5, 44100, 2, 77);
     f.state().FunctionChoice = static_cast<int>(Mode::ByTime);
-    f.state().splitSeconds = 2;
+    f.state().splitMs = 2000;
     return f.split(format);
 }
 
