@@ -4,6 +4,7 @@
 
 #include "audio/units.h"
 #include "settings/dialog/dir.h"
+#include "settings/piecesettings.h"
 #include "settings/settingkeys.h"
 
 #include <QButtonGroup>
@@ -253,6 +254,37 @@ TEST_F(SettingsDialogTest, PieceLengthAndFadesTakeMillisecondTimes)
         dialog->btn_cancel()->click();
     });
     EXPECT_EQ(mirrors.fadeInMs, 2500);
+}
+
+// The general page's Pieces group: OK stores what it shows; a name template
+// that cannot be used is refused and nothing is stored.
+TEST_F(SettingsDialogTest, PiecesGroupStoresItsSettingsOrRefusesABadTemplate)
+{
+    show([&] {
+        field("edt_name")->setText(QStringLiteral("{bogus}"));
+        dialog->btn_ok()->click();
+        ASSERT_EQ(messages.size(), 1);
+        EXPECT_TRUE(messages.front().startsWith(QStringLiteral("Names: ")))
+            << messages.front().toStdString();
+        EXPECT_TRUE(dialog->isVisible());
+
+        field("edt_name")->setText(QStringLiteral("{n:02} {title}"));
+        box("ck_tracknumbers")->click();
+        box("ck_silence_trim")->click();
+        spin("ud_silence_db")->setValue(-30);
+        spin("ud_silence_pause")->setValue(250);
+        spin("ud_silence_piece")->setValue(12);
+        dialog->btn_ok()->click();
+    });
+    EXPECT_FALSE(leftOpen);
+    settings::PieceSettings expected;
+    expected.nameTemplate = "{n:02} {title}";
+    expected.trackNumbers = true;
+    expected.silenceTrim = true;
+    expected.silenceDb = -30;
+    expected.silencePauseMs = 250;
+    expected.silencePieceMs = 12000;
+    EXPECT_TRUE(settings::loadPieceSettings(profile) == expected);
 }
 
 TEST_F(SettingsDialogTest, OggCheckRefusesUnlessQualityModeAndMp3CheckAlwaysRuns)
