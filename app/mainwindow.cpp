@@ -5,6 +5,7 @@
 #include "app/resourcefolder.h"
 #include "app/windowlook.h"
 #include "engine/jobsummary.h"
+#include "engine/piecesettingsmirror.h"
 #include "settings/dialog/dir.h"
 #include "settings/dialog/settings.h"
 #include "settings/generalsettings.h"
@@ -178,16 +179,7 @@ void Tfm_main::showEvent(QShowEvent* event)
 void Tfm_main::FormShow()
 {
     engine::MainState& s = state();
-    settings::GeneralSettings general = settings::loadGeneralSettings(m_profile);
-    s.FunctionChoice = general.FunctionChoice;
-    s.OutputDirectory = general.OutputDirectory;
-    s.splitSeconds = general.splitSeconds;
-    s.splitCount = general.splitCount;
-    s.fadeIn = general.fadeIn;
-    s.fadeOut = general.fadeOut;
-    s.fadeInSeconds = general.fadeInSeconds;
-    s.fadeOutSeconds = general.fadeOutSeconds;
-    s.skinFlag = general.skinFlag;
+    engine::mirrorGeneralSettings(s, settings::loadGeneralSettings(m_profile));
 
     setUpSkin();
     if (!m_skinReady)
@@ -270,12 +262,8 @@ void Tfm_main::closeEvent(QCloseEvent* event)
     if (state().converting)
         model().stopJob();
     if (m_shown) {
-        const engine::MainState& s = state();
-        settings::GeneralSettings general{s.FunctionChoice, s.OutputDirectory, s.splitSeconds,
-                                          s.splitCount,     s.fadeIn,          s.fadeOut,
-                                          s.fadeInSeconds,  s.fadeOutSeconds,  s.skinFlag};
         try {
-            settings::saveGeneralSettings(m_profile, general);
+            settings::saveGeneralSettings(m_profile, engine::generalSettingsOf(state()));
         } catch (const std::exception& error) {
             m_dialogs->inform(this, QString::fromStdString(error.what()));
         }

@@ -22,6 +22,8 @@ QString buildJoinFileFilter()
         types.append(QString::fromStdString(audio::displayNameOf(format) + " Files(*" +
                                             audio::extensionOf(format) + ")"));
     }
+    // A lossless join keeps its sources' format, whose extension it gets.
+    types.append(QStringLiteral("Lossless Files(*.*)"));
     return types.join(QStringLiteral(";;"));
 }
 
@@ -70,10 +72,13 @@ WindowJobs::WindowJobs(QWidget& window, UserDialogs& dialogs, const settings::Pr
 std::optional<engine::SaveChoice> WindowJobs::askOutputName(const std::string& folder,
                                                             audio::OutputFormat format)
 {
+    const int losslessIndex = static_cast<int>(audio::allOutputFormats.size());
+    const int shown = m_parts.options.lossless ? losslessIndex : audio::listIndexOf(format);
     std::optional<SaveAnswer> answer = m_dialogs.chooseSaveFile(
-        &m_window, QString::fromStdString(folder), joinFileFilter, audio::listIndexOf(format) + 1);
+        &m_window, QString::fromStdString(folder), joinFileFilter, shown + 1);
     if (!answer || answer->fileName.isEmpty())
         return std::nullopt;
+    m_parts.options.lossless = losslessAtListIndex(answer->filterIndex - 1);
     return engine::SaveChoice{answer->fileName.toStdString(),
                               audio::outputFormatAt(answer->filterIndex - 1).value_or(format)};
 }
@@ -115,10 +120,13 @@ void Tfm_main::runSplitJob()
 QString Tfm_main::joinSaveDialogStep()
 {
     audio::OutputFormat format = formatAtListIndex(m_format->currentIndex());
+    jobs().parts().options.lossless = losslessAtListIndex(m_format->currentIndex());
     std::optional<engine::SaveChoice> choice = engine::joinSaveDialogStep(model(), jobs(), format);
     if (!choice)
         return {};
-    m_format->setCurrentIndex(audio::listIndexOf(format));
+    m_format->setCurrentIndex(jobs().parts().options.lossless
+                                  ? static_cast<int>(audio::allOutputFormats.size())
+                                  : audio::listIndexOf(format));
     return QString::fromStdString(choice->fileName);
 }
 
@@ -126,6 +134,8 @@ QString Tfm_main::joinSaveDialogStep()
 // the type chosen in the save dialog.
 void Tfm_main::runJoinJob(const QString& fileName)
 {
+    jobs().parts().options.lossless = losslessAtListIndex(m_format->currentIndex());
+    jobs().parts().options.verify = settings::readFlag(m_profile, settings::keys::verifyOutputs);
     refreshPieceSettings();
     const engine::SaveChoice choice{fileName.toStdString(),
                                     formatAtListIndex(m_format->currentIndex())};

@@ -20,8 +20,8 @@ class QWidget;
 
 namespace brisklet::app {
 
-// The save dialog's file types, one per output format in the order of the
-// format list: "MP3 Files(*.mp3);;WAV Files(*.wav);;...".
+// The save dialog's file types, one per item of the format list and in its
+// order: "MP3 Files(*.mp3);;WAV Files(*.wav);;...;;Lossless Files(*.*)".
 extern const QString joinFileFilter;
 
 // The format list's items: "MP3", "WAV", ...
@@ -46,6 +46,8 @@ public:
     engine::JobParts& parts() { return m_parts; }
 
     // engine::JoinDialogs, answered by the user through the window's dialogs.
+    // The save dialog shows the Lossless type while the parts' options say
+    // lossless, and the type the user chooses sets them.
     std::optional<engine::SaveChoice> askOutputName(const std::string& folder,
                                                     audio::OutputFormat format) override;
     bool confirmReplace(const std::string& path) override;

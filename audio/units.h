@@ -2,6 +2,7 @@
 // Shared arithmetic of seconds, frames, bar positions and percentages.
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace brisklet {
@@ -22,5 +23,19 @@ std::string timeTextMs(int64_t ms);
 // `totalFrames` frames: ms x rate / 1000, rounded (halves away from zero),
 // limited to 0..totalFrames.
 int64_t frameOfMs(int64_t ms, int sampleRate, int64_t totalFrames);
+
+// Milliseconds from a typed time: "SS", "SS.mmm", "MM:SS(.mmm)" or
+// "HH:MM:SS(.mmm)" (one to three digits after the point; minutes and seconds
+// after the first part below 60). Nothing when malformed.
+std::optional<int64_t> parseTimeMs(const std::string& text);
+
+// Why `text` is not a time, for every place that takes one typed.
+std::string notATimeMessage(const std::string& text);
+
+// A length as decimal seconds, as a time field shows it: 60000 -> "60",
+// 1500 -> "1.5", 250 -> "0.25".
+std::string decimalSeconds(int64_t ms);
+// The same for a short caption: "60 s", "1.5 s".
+std::string secondsText(int64_t ms);
 
 } // namespace brisklet

@@ -7,7 +7,7 @@ namespace brisklet::cli {
 namespace {
 
 const char* splitUsage =
-    "split [--mode custom|time|count|unification] [--seconds N] [--count M] "
+    "split [--mode custom|time|count|unification] [--seconds S] [--count M] "
     "[--segment BEGIN-END]... [--format mp3|wav|wma|ogg|flac|opus|copy] [--verify] [--fade-in S] "
     "[--fade-out S] "
     "[--settings FILE] [--quiet] [--silence [DB[:SECONDS[:MINPIECE]]] [--trim] | --cue FILE | "
@@ -27,7 +27,7 @@ const char* jobOptionsHelp =
     "                    own format and coded data where it can (lossless)\n"
     "  --verify          read every output back and check its length (and, for\n"
     "                    copied pieces, its samples); a mismatch fails the job\n"
-    "  --fade-in S       fade each piece in over S (seconds or hh:mm:ss)\n"
+    "  --fade-in S       fade each piece in over S (SS.mmm or hh:mm:ss.mmm)\n"
     "  --fade-out S      fade each piece out over S\n"
     "  --settings FILE   the settings file (default: the program's own)\n"
     "  --quiet           no progress on stderr\n"
@@ -48,9 +48,9 @@ const char* splitHelp =
     "  --mode M          custom (default): the --segment pieces of every file;\n"
     "                    time: pieces of --seconds; count: --count equal pieces;\n"
     "                    unification: the --segment pieces, shared\n"
-    "  --seconds N       piece length for --mode time (default 60)\n"
+    "  --seconds S       piece length for --mode time (default 60)\n"
     "  --count M         number of pieces for --mode count (default 6)\n"
-    "  --segment B-E     a piece from B to E (seconds or hh:mm:ss); repeatable\n"
+    "  --segment B-E     a piece from B to E (SS.mmm or hh:mm:ss.mmm); repeatable\n"
     "  --out DIR         the output folder (made when missing)\n";
 
 const char* joinHelp =
@@ -58,7 +58,7 @@ const char* joinHelp =
     "file. Custom and unification join the --segment pieces, time and count\n"
     "join every source whole.\n"
     "  --mode M          custom (default), time, count or unification\n"
-    "  --segment B-E     a piece from B to E (seconds or hh:mm:ss); repeatable\n"
+    "  --segment B-E     a piece from B to E (SS.mmm or hh:mm:ss.mmm); repeatable\n"
     "  --output NAME     the output, without its extension\n"
     "  --out DIR         the folder of a relative NAME (default: the current one)\n"
     "  --write-cue       write a cue sheet beside the output, a track a piece\n";

@@ -1,5 +1,6 @@
 #include "cli/jobcommand.h"
 
+#include "audio/units.h"
 #include "cli/interrupt.h"
 #include "cli/options.h"
 #include "cli/outputconfig.h"
@@ -20,10 +21,11 @@ namespace {
 
 std::optional<int> parseCount(const std::string& text)
 {
-    std::optional<int32_t> value = parseTime(text);
-    if (!value || *value < 1)
+    if (text.empty() || text.size() > 9 ||
+        text.find_first_not_of("0123456789") != std::string::npos)
         return std::nullopt;
-    return *value;
+    const int value = std::stoi(text);
+    return value >= 1 ? std::optional<int>(value) : std::nullopt;
 }
 
 std::optional<engine::Mode> parseMode(const std::string& text)
@@ -53,54 +55,6 @@ std::optional<SegmentTimes> parseSegment(const std::string& text)
 }
 
 } // namespace
-
-std::optional<int32_t> parseTime(const std::string& text)
-{
-    const std::optional<int64_t> ms = parseTimeMs(text);
-    if (!ms || *ms % 1000 != 0 || *ms / 1000 > INT32_MAX)
-        return std::nullopt;
-    return static_cast<int32_t>(*ms / 1000);
-}
-
-std::optional<int64_t> parseTimeMs(const std::string& text)
-{
-    const size_t point = text.find('.');
-    int64_t fraction = 0;
-    if (point != std::string::npos) {
-        // One to three digits: tenths, hundredths or thousandths.
-        const std::string digits = text.substr(point + 1);
-        if (digits.empty() || digits.size() > 3 ||
-            digits.find_first_not_of("0123456789") != std::string::npos)
-            return std::nullopt;
-        fraction = std::stoll(digits);
-        for (size_t n = digits.size(); n < 3; ++n)
-            fraction *= 10;
-    }
-    const std::string whole = text.substr(0, point);
-    if (whole.empty())
-        return std::nullopt;
-    int64_t total = 0;
-    int64_t part = -1;
-    int parts = 0;
-    for (char c : whole + ":") {
-        if (c == ':') {
-            // Minutes and seconds after the first part stay below 60.
-            if (part < 0 || ++parts > 3 || (parts > 1 && part > 59))
-                return std::nullopt;
-            total = total * 60 + part;
-            part = -1;
-        } else if (c >= '0' && c <= '9') {
-            part = (part < 0 ? 0 : part * 10) + (c - '0');
-            if (part > 1000000000)
-                return std::nullopt;
-        } else {
-            return std::nullopt;
-        }
-    }
-    if (total > INT32_MAX)
-        return std::nullopt;
-    return total * 1000 + fraction;
-}
 
 namespace {
 
@@ -167,13 +121,18 @@ std::string parseJobOptions(const Arguments& args, bool join, JobOptions& option
             if (!mode)
                 return "unknown mode " + value + " (custom, time, count or unification)";
             options.mode = *mode;
-        } else if (arg == "--seconds" || arg == "--count") {
+        } else if (arg == "--seconds") {
+            std::optional<int64_t> ms = parseTimeMs(value);
+            if (!ms)
+                return arg + ": " + notATimeMessage(value);
+            if (*ms < 1)
+                return arg + " needs a length above zero, not " + value;
+            options.pieceMs = *ms;
+        } else if (arg == "--count") {
             std::optional<int> number = parseCount(value);
-            if (!number && parseTimeMs(value))
-                return arg + " takes whole seconds, not " + value;
             if (!number)
                 return arg + " needs a number of at least 1, not " + value;
-            (arg == "--seconds" ? options.seconds : options.count) = *number;
+            options.count = *number;
         } else if (arg == "--segment") {
             std::optional<SegmentTimes> segment = parseSegment(value);
             if (!segment)
@@ -190,12 +149,10 @@ std::string parseJobOptions(const Arguments& args, bool join, JobOptions& option
                 return unknownFormatMessage(value);
             options.format = *format;
         } else if (arg == "--fade-in" || arg == "--fade-out") {
-            std::optional<int32_t> seconds = parseTime(value);
-            if (!seconds && parseTimeMs(value))
-                return arg + " takes whole seconds, not " + value;
-            if (!seconds)
-                return arg + " needs a time, not " + value;
-            (arg == "--fade-in" ? options.fadeInSeconds : options.fadeOutSeconds) = *seconds;
+            std::optional<int64_t> ms = parseTimeMs(value);
+            if (!ms)
+                return arg + ": " + notATimeMessage(value);
+            (arg == "--fade-in" ? options.fadeInMs : options.fadeOutMs) = *ms;
         } else if (arg == "--settings") {
             options.settingsFile = value;
         } else if (arg == "--out") {
@@ -307,12 +264,12 @@ CliJob::CliJob(const JobOptions& options)
     engine::MainState& state = m_model->state();
     engine::mirrorPieceSettings(state, settings::loadPieceSettings(*m_profile));
     state.FunctionChoice = static_cast<int>(options.mode);
-    state.splitSeconds = options.seconds;
+    state.splitMs = options.pieceMs;
     state.splitCount = options.count;
-    state.fadeIn = options.fadeInSeconds.has_value();
-    state.fadeInSeconds = options.fadeInSeconds.value_or(0);
-    state.fadeOut = options.fadeOutSeconds.has_value();
-    state.fadeOutSeconds = options.fadeOutSeconds.value_or(0);
+    state.fadeIn = options.fadeInMs.has_value();
+    state.fadeInMs = options.fadeInMs.value_or(0);
+    state.fadeOut = options.fadeOutMs.has_value();
+    state.fadeOutMs = options.fadeOutMs.value_or(0);
     if (!options.outDir.empty()) {
         std::filesystem::create_directories(options.outDir);
         state.OutputDirectory = settings::withFinalSlash(options.outDir);

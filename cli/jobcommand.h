@@ -30,13 +30,13 @@ struct SegmentTimes {
 
 struct JobOptions {
     engine::Mode mode = engine::Mode::Custom;
-    int seconds = 60;
+    int64_t pieceMs = 60000; // --seconds
     int count = 6;
     std::vector<SegmentTimes> segments;
     audio::OutputFormat format = audio::OutputFormat::Mp3;
     engine::OutputOptions outputOptions; // --format copy, --verify
-    std::optional<int> fadeInSeconds;
-    std::optional<int> fadeOutSeconds;
+    std::optional<int64_t> fadeInMs;
+    std::optional<int64_t> fadeOutMs;
     std::string settingsFile; // empty: the program's own settings file
     std::string outDir;
     std::string output;             // join only; a relative NAME is already placed in outDir
@@ -44,13 +44,6 @@ struct JobOptions {
     std::vector<std::string> files; // and folders
     PieceOptions pieces;
 };
-
-// Milliseconds from "SS", "SS.mmm", "MM:SS(.mmm)" or "HH:MM:SS(.mmm)" (one to
-// three digits after the point; minutes and seconds after the first part
-// below 60); nothing when malformed.
-std::optional<int64_t> parseTimeMs(const std::string& text);
-// The same in whole seconds; nothing when malformed or not whole.
-std::optional<int32_t> parseTime(const std::string& text);
 
 // Parses the options of split, or of join when `join`; an option the command
 // or its mode does not use is an error. Returns the usage error, or "".

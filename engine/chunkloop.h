@@ -19,8 +19,7 @@ public:
     virtual void showProgress(int q) = 0;
 };
 
-// Fade lengths in frames of the source; 0 or below means no fade (a source
-// shorter than one second scales its fades to -1).
+// Fade lengths in frames of the source; 0 or below means no fade.
 struct Fades {
     bool fadeIn = false;
     int64_t fadeInFrames = 0;

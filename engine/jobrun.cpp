@@ -53,11 +53,6 @@ void JobRun::selectSource(int row, bool rebuild)
     m_model.view().focusSourceList();
 }
 
-int64_t JobRun::recordedFrames(int64_t seconds, const listrecord& entry)
-{
-    return scaled(seconds, entry.totalFrames, entry.durationSeconds);
-}
-
 int64_t JobRun::frameOfEntryMs(int64_t ms, const listrecord& entry)
 {
     return frameOfMs(ms, entry.sampleRate, entry.totalFrames);
@@ -66,8 +61,9 @@ int64_t JobRun::frameOfEntryMs(int64_t ms, const listrecord& entry)
 Fades JobRun::fadesFor(const listrecord& entry) const
 {
     const MainState& s = m_model.state();
-    return {s.fadeIn, recordedFrames(s.fadeInSeconds, entry), s.fadeOut,
-            recordedFrames(s.fadeOutSeconds, entry)};
+    // Not limited by the source: a fade-in longer than the piece reads that long.
+    const auto frames = [&](int64_t ms) { return scaled(ms, entry.sampleRate, 1000); };
+    return {s.fadeIn, frames(s.fadeInMs), s.fadeOut, frames(s.fadeOutMs)};
 }
 
 void JobRun::finish()

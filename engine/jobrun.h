@@ -62,11 +62,9 @@ public:
     // Selects source row i for the job, shows its path and focuses the source list; with
     // `rebuild` the segment list is built anew for it.
     void selectSource(int row, bool rebuild);
-    // Frames of `seconds` seconds of an entry by its recorded length, or -1
-    // for a source shorter than a second.
     // The frame of a time of the source, by its recorded rate and length.
-    static int64_t recordedFrames(int64_t seconds, const listrecord& entry);
     static int64_t frameOfEntryMs(int64_t ms, const listrecord& entry);
+    // The fade lengths in frames of the source, not limited by its length.
     Fades fadesFor(const listrecord& entry) const;
 
     // Normal end: empties the label and the bar and gives the trimmed counts

@@ -1,14 +1,16 @@
 #include "engine/jobsummary.h"
 
+#include "audio/units.h"
+
 #include <optional>
 
 namespace brisklet::engine {
 
 namespace {
 
-std::string seconds(int value)
+std::string seconds(int64_t ms)
 {
-    return std::to_string(value) + " s";
+    return secondsText(ms);
 }
 
 } // namespace
@@ -22,7 +24,7 @@ std::string modeSummary(const MainState& state)
     case Mode::Custom:
         return "Custom pieces";
     case Mode::ByTime:
-        return "Pieces of " + seconds(state.splitSeconds);
+        return "Pieces of " + seconds(state.splitMs);
     case Mode::ByCount:
         return std::to_string(state.splitCount) + " equal pieces";
     case Mode::Unification:
@@ -34,11 +36,11 @@ std::string modeSummary(const MainState& state)
 std::string fadeSummary(const MainState& state)
 {
     if (state.fadeIn && state.fadeOut)
-        return "Fade in " + seconds(state.fadeInSeconds) + ", out " + seconds(state.fadeOutSeconds);
+        return "Fade in " + seconds(state.fadeInMs) + ", out " + seconds(state.fadeOutMs);
     if (state.fadeIn)
-        return "Fade in " + seconds(state.fadeInSeconds);
+        return "Fade in " + seconds(state.fadeInMs);
     if (state.fadeOut)
-        return "Fade out " + seconds(state.fadeOutSeconds);
+        return "Fade out " + seconds(state.fadeOutMs);
     return "No fades";
 }
 

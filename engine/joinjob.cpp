@@ -47,6 +47,7 @@ public:
             // An output cut short by Stop is not the join asked for: it goes,
             // and a file it was to replace stays.
             writer.Discard();
+            unfinishRows();
             model().view().showJobStopped(joinStoppedLine());
         } else {
             writer.Close();
@@ -55,8 +56,7 @@ public:
     }
 
     // The lossless join of PCM sources of one layout: their samples copied
-    // into one file of their format. After Stop the output keeps what was
-    // copied so far.
+    // into one file of their format. After Stop the output goes, as above.
     void runCopy(const std::string& outputPath)
     {
         m_progress.total = expectedTotal();
@@ -67,7 +67,12 @@ public:
                 break;
             copySource(i, output);
         }
-        output.commit();
+        if (stopped()) {
+            unfinishRows();
+            model().view().showJobStopped(joinStoppedLine());
+        } else {
+            output.commit();
+        }
         finish();
     }
 
@@ -79,6 +84,16 @@ private:
 
     bool segmentMode() const { return !joinsWholeSources(m_mode); }
 
+    // A stopped join leaves no output: none of its rows is finished.
+    void unfinishRows()
+    {
+        const std::vector<SegmentRow>& rows = model().segmentRows();
+        for (int j = 0; j < static_cast<int>(rows.size()); ++j) {
+            if (rows[j].status == segmentstatus::Finish)
+                model().setSegmentStatus(j, segmentstatus::Unconvert);
+        }
+    }
+
     // Rows as joinSource() shows them; one stretch copied per row.
     void copySource(int i, lossless::PcmJoin& output)
     {
@@ -87,8 +102,7 @@ private:
         lossless::PcmSource source(entry.path);
         if (!segmentMode()) {
             model().clearSegmentRows();
-            model().appendSegmentRow(
-                segmentRow(0, entry.durationSeconds, segmentstatus::Converting));
+            model().appendSegmentRow(segmentRow(0, entry.wholeMs(), segmentstatus::Converting));
             copyStretch(output, source, 0, entry.totalFrames);
             model().setSegmentStatus(0, segmentstatus::Finish);
             return;
@@ -99,8 +113,8 @@ private:
             if (!keepGoing())
                 break;
             model().setSegmentStatus(j, segmentstatus::Converting);
-            const int64_t begin = std::max<int64_t>(0, recordedFrames(pieces[j].begin, entry));
-            copyStretch(output, source, begin, recordedFrames(pieces[j].end, entry));
+            copyStretch(output, source, frameOfEntryMs(pieces[j].begin, entry),
+                        frameOfEntryMs(pieces[j].end, entry));
             model().setSegmentStatus(j, segmentstatus::Finish);
         }
     }
@@ -281,8 +295,8 @@ std::string runJoinJob(JobModel& model, JobParts& parts, const SaveChoice& choic
             }
             for (const Piece& piece :
                  piecesOf(*mode, entry, model.sources().entries().front(), model.state()))
-                expected +=
-                    std::max<int64_t>(0, JobRun::recordedFrames(piece.end - piece.begin, entry));
+                expected += std::max<int64_t>(0, JobRun::frameOfEntryMs(piece.end, entry) -
+                                                     JobRun::frameOfEntryMs(piece.begin, entry));
         }
         const std::string problem = lossless::checkOutput(outputPath, expected);
         if (!problem.empty() && parts.notePiece)

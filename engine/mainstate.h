@@ -37,14 +37,15 @@ struct MainState {
     int barPosition = 0;            // last position read from or written to the bar
 
     // Mirrors of the general settings, loaded at start and saved on close.
+    // Lengths are milliseconds here; the settings file keeps whole seconds.
     int FunctionChoice = 0;
     std::string OutputDirectory; // always ends in "/"
-    int splitSeconds = 60;
+    int64_t splitMs = 60000;     // piece length by time, at least 1
     int splitCount = 6;
     bool fadeIn = false;
     bool fadeOut = false;
-    int fadeInSeconds = 5;
-    int fadeOutSeconds = 5;
+    int64_t fadeInMs = 5000;
+    int64_t fadeOutMs = 5000;
     bool skinFlag = false;
 
     // Mirrors of the settings of pieces found for the user and their names.

@@ -34,7 +34,7 @@ std::vector<Piece> piecesOf(Mode mode, const listrecord& entry, const listrecord
             pieces.push_back({entry.begins.at(k), entry.ends.at(k)});
         break;
     case Mode::ByTime: {
-        const int64_t length = int64_t{std::max(1, state.splitSeconds)} * 1000;
+        const int64_t length = std::max<int64_t>(1, state.splitMs);
         return evenPieces(d / length + 1, length, d);
     }
     case Mode::ByCount: {

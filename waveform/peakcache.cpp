@@ -90,7 +90,7 @@ std::optional<PeakData> PeakCache::load(const std::string& path) const
     peaks.channels = static_cast<int>(header.channels);
     peaks.sampleRate = static_cast<int>(header.sampleRate);
     peaks.totalFrames = header.totalFrames;
-    peaks.allocate();
+    peaks.allocateUnset();
     const auto bytes = static_cast<std::streamsize>(peaks.values.size() * sizeof(int16_t));
     if (!in.read(reinterpret_cast<char*>(peaks.values.data()), bytes) ||
         in.peek() != std::char_traits<char>::eof())

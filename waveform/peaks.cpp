@@ -35,6 +35,11 @@ void PeakData::allocate()
     values.assign(static_cast<size_t>(bucketCount() * std::max(channels, 0) * 2), 0);
 }
 
+void PeakData::allocateUnset()
+{
+    values.resize(static_cast<size_t>(bucketCount() * std::max(channels, 0) * 2));
+}
+
 void addFrames(PeakData& peaks, int64_t firstFrame, const float* samples, int64_t frames)
 {
     const int channels = peaks.channels;

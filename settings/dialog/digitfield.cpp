@@ -38,7 +38,7 @@ bool isEditingKey(int key)
 
 } // namespace
 
-bool filterDigitKey(QKeyEvent* event, QLineEdit* field)
+bool filterDigitKey(QKeyEvent* event, QLineEdit* field, const QString& alsoAllowed)
 {
     if (event->matches(QKeySequence::Paste)) {
         field->backspace();
@@ -49,7 +49,8 @@ bool filterDigitKey(QKeyEvent* event, QLineEdit* field)
     const QString text = event->text();
     if (text.isEmpty() || !text.at(0).isPrint())
         return false; // modifiers alone, copy, select all
-    if (text.size() == 1 && text.at(0) >= QLatin1Char('0') && text.at(0) <= QLatin1Char('9'))
+    if (text.size() == 1 && ((text.at(0) >= QLatin1Char('0') && text.at(0) <= QLatin1Char('9')) ||
+                             alsoAllowed.contains(text.at(0))))
         return false;
     field->backspace();
     return true;
@@ -68,19 +69,20 @@ bool DigitKeyFilter::eventFilter(QObject* watched, QEvent* event)
     return QObject::eventFilter(watched, event);
 }
 
-DigitField::DigitField(QWidget* parent) : QLineEdit(parent)
+DigitField::DigitField(const QString& alsoAllowed, QWidget* parent)
+    : QLineEdit(parent), m_alsoAllowed(alsoAllowed)
 {
     // Other ways in (drops, the context menu, an input method) meet a
     // validator instead: they cannot put anything but digits in.
-    setValidator(
-        new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]*")), this));
+    const QString allowed = QStringLiteral("[0-9%1]*").arg(QRegularExpression::escape(alsoAllowed));
+    setValidator(new QRegularExpressionValidator(QRegularExpression(allowed), this));
     setContextMenuPolicy(Qt::NoContextMenu);
     setAcceptDrops(false);
 }
 
 void DigitField::keyPressEvent(QKeyEvent* event)
 {
-    if (!filterDigitKey(event, this))
+    if (!filterDigitKey(event, this, m_alsoAllowed))
         QLineEdit::keyPressEvent(event);
 }
 

@@ -12,8 +12,9 @@ class QKeyEvent;
 
 namespace brisklet::settings::dialog {
 
-// Applies the digit rule to `event` for `field`; true when the event was used up.
-bool filterDigitKey(QKeyEvent* event, QLineEdit* field);
+// Applies the digit rule to `event` for `field`, letting the characters of
+// `alsoAllowed` through as well; true when the event was used up.
+bool filterDigitKey(QKeyEvent* event, QLineEdit* field, const QString& alsoAllowed = {});
 
 // The rule as an event filter, for the text part of a spin box.
 class DigitKeyFilter : public QObject {
@@ -29,12 +30,13 @@ private:
     QLineEdit* m_field;
 };
 
-// A text field of digits that reports when the user leaves it for another
-// control of the window (not when the window itself loses focus).
+// A text field of digits (and of `alsoAllowed`, such as ".:" for a time)
+// that reports when the user leaves it for another control of the window (not
+// when the window itself loses focus).
 class DigitField : public QLineEdit {
     Q_OBJECT
 public:
-    explicit DigitField(QWidget* parent = nullptr);
+    explicit DigitField(const QString& alsoAllowed = {}, QWidget* parent = nullptr);
 
 Q_SIGNALS:
     void left();
@@ -43,6 +45,9 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    QString m_alsoAllowed;
 };
 
 } // namespace brisklet::settings::dialog

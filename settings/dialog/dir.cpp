@@ -2,9 +2,12 @@
 
 #include "settings/profilefile.h"
 
+#include <algorithm>
+
 #include <QDir>
 #include <QFileInfo>
 #include <QFileSystemModel>
+#include <QFontMetrics>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -13,6 +16,14 @@
 #include <QVBoxLayout>
 
 namespace brisklet::settings::dialog {
+
+namespace {
+
+constexpr int classicWidth = 360;
+// The title bar's icon and its three buttons, with some room between.
+constexpr int titleBarButtons = 5 * 32;
+
+} // namespace
 
 namespace {
 
@@ -46,9 +57,7 @@ Tfm_dir::Tfm_dir(ProfileFile& profile, QWidget* mainWindow)
     setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                    Qt::WindowCloseButtonHint);
-    // Wider than the tree needs, so that a window manager's title bar shows
-    // the whole caption beside its buttons.
-    setFixedSize(360, 281);
+    setFixedSize(classicWidth, 281);
 
     m_model->setFilter(QDir::AllDirs | QDir::Drives | QDir::NoDotAndDotDot);
     m_model->setRootPath(QString());
@@ -87,6 +96,13 @@ Tfm_dir::Tfm_dir(ProfileFile& profile, QWidget* mainWindow)
 QString Tfm_dir::choose(const QString& caption, DirPurpose purpose, const QString& startFolder)
 {
     setWindowTitle(caption);
+    // Wider than the tree needs, so that a window manager's title bar shows
+    // the whole caption beside its icon and buttons, in a bold font as most
+    // draw it, also at a large font.
+    QFont titleFont = font();
+    titleFont.setBold(true);
+    const int captionRoom = QFontMetrics(titleFont).horizontalAdvance(caption) + titleBarButtons;
+    setFixedSize(std::max(classicWidth, captionRoom), 281);
     if (!startFolder.isEmpty() && QFileInfo(startFolder).isDir())
         selectFolder(startFolder);
     m_purpose = purpose;

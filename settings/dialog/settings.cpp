@@ -3,6 +3,7 @@
 #include "settings/piecesettings.h"
 
 #include "audio/audiofile.h"
+#include "audio/units.h"
 #include "settings/dialog/digitfield.h"
 #include "settings/dialog/dir.h"
 #include "settings/encoderconfig.h"
@@ -26,6 +27,7 @@
 #include <QTreeWidget>
 
 #include <algorithm>
+#include <optional>
 
 namespace brisklet::settings::dialog {
 
@@ -37,6 +39,27 @@ const QString splitCountFallback = QStringLiteral("1");
 int positionOf(const QTreeWidgetItem* item)
 {
     return item ? item->data(0, Qt::UserRole).toInt() : -1;
+}
+
+// What a fade-length list shows, "5s" or a typed "2.5s", in milliseconds.
+std::optional<int64_t> fadeLengthOf(const QComboBox* list)
+{
+    QString text = list->currentText().trimmed();
+    if (text.endsWith(u's'))
+        text.chop(1);
+    return parseTimeMs(text.trimmed().toStdString());
+}
+
+void showFadeLength(QComboBox* list, int64_t ms)
+{
+    if (ms % 1000 != 0) {
+        list->setEditText(QString::fromStdString(decimalSeconds(ms)) + u's');
+        return;
+    }
+    // A hand-edited length outside 1-20 s shows as the nearest entry.
+    const int position = static_cast<int>(std::clamp<int64_t>(ms / 1000 - 1, 0, list->count() - 1));
+    list->setCurrentIndex(position);
+    list->setEditText(list->itemText(position));
 }
 
 bool branchHolds(const QTreeWidgetItem* ancestor, const QTreeWidgetItem* item)
@@ -149,14 +172,13 @@ void Tfm_set::loadGeneralPage()
     if (QAbstractButton* mode = m_mode->button(s.FunctionChoice))
         mode->setChecked(true);
     m_dir->setText(QString::fromStdString(s.OutputDirectory));
-    m_time->setText(QString::number(s.splitSeconds));
+    m_time->setText(QString::fromStdString(decimalSeconds(s.splitMs)));
     m_count->setText(QString::number(s.splitCount));
     m_fadeIn->setChecked(s.fadeIn);
     m_fadeOut->setChecked(s.fadeOut);
     m_verify->setChecked(readFlag(m_profile, keys::verifyOutputs));
-    // A hand-edited length outside 1-20 s shows as the nearest entry.
-    m_fadeInTime->setCurrentIndex(std::clamp(s.fadeInSeconds - 1, 0, m_fadeInTime->count() - 1));
-    m_fadeOutTime->setCurrentIndex(std::clamp(s.fadeOutSeconds - 1, 0, m_fadeOutTime->count() - 1));
+    showFadeLength(m_fadeInTime, s.fadeInMs);
+    showFadeLength(m_fadeOutTime, s.fadeOutMs);
     m_pieces->load(loadPieceSettings(m_profile));
 }
 
@@ -207,10 +229,25 @@ bool Tfm_set::checkSplitField(QLineEdit* field, const QString& fallback, int* va
     return true;
 }
 
+bool Tfm_set::checkTimeField(int64_t* ms)
+{
+    const QString shown = m_time->text();
+    std::optional<int64_t> length = parseTimeMs(shown.toStdString());
+    if (shown.isEmpty() || (length && *length < 1)) {
+        m_time->setText(splitSecondsFallback);
+        length = parseTimeMs(splitSecondsFallback.toStdString());
+    } else if (!length) {
+        inform(QString::fromStdString(notATimeMessage(shown.toStdString())));
+        return false;
+    }
+    *ms = *length;
+    return true;
+}
+
 void Tfm_set::edt_timeExit()
 {
-    int seconds = 0;
-    checkSplitField(m_time, splitSecondsFallback, &seconds);
+    int64_t ms = 0;
+    checkTimeField(&ms);
 }
 
 void Tfm_set::edt_countExit()
@@ -265,15 +302,21 @@ void Tfm_set::OkClick()
     if (!path.isEmpty())
         m_mirrors.OutputDirectory = withFinalSlash(path.toStdString());
 
-    int seconds = 0;
+    int64_t pieceMs = 0;
     int count = 0;
-    if (!checkSplitField(m_time, splitSecondsFallback, &seconds) ||
-        !checkSplitField(m_count, splitCountFallback, &count))
+    if (!checkTimeField(&pieceMs) || !checkSplitField(m_count, splitCountFallback, &count))
         return;
-    m_mirrors.splitSeconds = seconds;
+    m_mirrors.splitMs = pieceMs;
     m_mirrors.splitCount = count;
     if (const QString refusal = m_pieces->check(); !refusal.isEmpty()) {
         inform(refusal);
+        return;
+    }
+    const std::optional<int64_t> fadeInMs = fadeLengthOf(m_fadeInTime);
+    const std::optional<int64_t> fadeOutMs = fadeLengthOf(m_fadeOutTime);
+    if (!fadeInMs || !fadeOutMs) {
+        const QString typed = (fadeInMs ? m_fadeOutTime : m_fadeInTime)->currentText();
+        inform(QString::fromStdString(notATimeMessage(typed.toStdString())));
         return;
     }
 
@@ -281,8 +324,8 @@ void Tfm_set::OkClick()
         m_profile.writeText(keys::mainPath.section, keys::mainPath.name, path.toStdString());
         m_mirrors.fadeIn = m_fadeIn->isChecked();
         m_mirrors.fadeOut = m_fadeOut->isChecked();
-        m_mirrors.fadeInSeconds = m_fadeInTime->currentIndex() + 1;
-        m_mirrors.fadeOutSeconds = m_fadeOutTime->currentIndex() + 1;
+        m_mirrors.fadeInMs = *fadeInMs;
+        m_mirrors.fadeOutMs = *fadeOutMs;
         writeKey(m_profile, keys::verifyOutputs, m_verify->isChecked() ? 1 : 0);
         for (const SettingKey* key : formatKeys)
             writeKey(m_profile, *key, bindingOf(*key).get());

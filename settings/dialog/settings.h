@@ -165,6 +165,8 @@ private:
     // The leave rule of a split field: an empty or too small number becomes
     // `fallback`; false (after the refusal) when the text is no 32-bit integer.
     bool checkSplitField(QLineEdit* field, const QString& fallback, int* value);
+    // edt_time as a piece length; empty or zero becomes "60".
+    bool checkTimeField(int64_t* ms);
     int wmaPosition() const;
     void inform(const QString& message);
 

@@ -237,7 +237,7 @@ QWidget* Tfm_set::buildGeneralPage()
     m_mode->addButton(byTime, 1);
     m_mode->addButton(byCount, 2);
     m_mode->addButton(unification, 3);
-    m_time = named(new DigitField, "edt_time");
+    m_time = named(new DigitField(QStringLiteral(".:")), "edt_time");
     m_count = named(new DigitField, "edt_count");
     for (DigitField* field : {m_time, m_count}) {
         field->setAlignment(Qt::AlignRight);
@@ -261,6 +261,12 @@ QWidget* Tfm_set::buildGeneralPage()
     m_fadeOut = checkBox("Out ", "cb_fadeout");
     m_fadeInTime = choiceBox(ListId::FadeLength, "cb_fadeintime");
     m_fadeOutTime = choiceBox(ListId::FadeLength, "cb_fadeouttime");
+    for (QComboBox* length : {m_fadeInTime, m_fadeOutTime}) {
+        // A length off the list is typed, in the forms every time field takes.
+        length->setEditable(true);
+        length->setInsertPolicy(QComboBox::NoInsert);
+        length->setToolTip(QStringLiteral("1s to 20s, or a time typed as SS.mmm"));
+    }
     auto* fades = new QHBoxLayout;
     fades->addWidget(m_fadeIn);
     fades->addWidget(m_fadeInTime);

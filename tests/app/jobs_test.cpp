@@ -8,8 +8,10 @@
 
 #include <QApplication>
 #include <QFileDialog>
+#include <QMenu>
 #include <QTimer>
 
+#include <cmath>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -133,7 +135,7 @@ TEST_F(JobsWindowTest, MenuSplitByTimeAndByCountNumbersOnAndOpensNoFolder)
 {
     addThroughDialog({tone("a.wav", 125.0)});
     state().FunctionChoice = static_cast<int>(engine::Mode::ByTime);
-    state().splitSeconds = 60;
+    state().splitMs = 60000;
     menu(window->p_action(), "Split");
 
     EXPECT_EQ(frames(outFile("a_1.wav")), 60 * 8000);
@@ -174,7 +176,7 @@ TEST_F(JobsWindowTest, StopDuringASplitRemovesThePartialPieceAndSaysSo)
 {
     addThroughDialog({tone("a.wav", 20.0), tone("b.wav", 20.0)});
     state().FunctionChoice = static_cast<int>(engine::Mode::ByTime);
-    state().splitSeconds = 10;
+    state().splitMs = 10000;
     int fileDialogs = dialogs.fileDialogs;
     whileRunning([this] {
         click("addfile"); // turned away while the job runs
@@ -208,7 +210,7 @@ TEST_F(JobsWindowTest, JoinAsksForTheNameWithTheFourTypesAndJoinsWholeSources)
     EXPECT_EQ(dialogs.saveFilterIndexes, QList<int>{1});
     EXPECT_EQ(dialogs.saveFilters, app::joinFileFilter);
     EXPECT_EQ(dialogs.saveFilters.split(QStringLiteral(";;")).size(),
-              static_cast<qsizetype>(audio::allOutputFormats.size()));
+              app::formatListItems().size()); // one type per item of the format list
     EXPECT_EQ(window->cb_format()->currentIndex(), 1);
     std::vector<float> expected = readPcmFile(a);
     std::vector<float> second = readPcmFile(b);
@@ -219,6 +221,27 @@ TEST_F(JobsWindowTest, JoinAsksForTheNameWithTheFourTypesAndJoinsWholeSources)
     EXPECT_EQ(dialogs.opened, QStringList{outputFolderUrl()});
     EXPECT_FALSE(state().converting);
     EXPECT_TRUE(dialogs.messages.isEmpty());
+}
+
+TEST_F(JobsWindowTest, LosslessJoinKeepsItsChoiceThroughTheSaveDialogAndCopies)
+{
+    std::string a = tone("a.wav", 1.0);
+    std::string b = tone("b.wav", 2.0);
+    addThroughDialog({a, b});
+    state().FunctionChoice = static_cast<int>(engine::Mode::ByTime);
+    const int lossless = static_cast<int>(audio::allOutputFormats.size());
+    window->cb_format()->setCurrentIndex(lossless);
+    answerSave("mix", lossless + 1);
+
+    click("Join");
+
+    EXPECT_EQ(dialogs.saveFilterIndexes, QList<int>{lossless + 1});
+    EXPECT_EQ(window->cb_format()->currentIndex(), lossless);
+    std::vector<float> expected = readPcmFile(a);
+    std::vector<float> second = readPcmFile(b);
+    expected.insert(expected.end(), second.begin(), second.end());
+    EXPECT_TRUE(readPcmFile(outFile("mix.wav")) == expected);
+    EXPECT_TRUE(dialogs.messages.isEmpty()) << dialogs.messages.join(u'\n').toStdString();
 }
 
 TEST_F(JobsWindowTest, JoinTakesOwnSegmentsInCustomAndSharedOnesInUnification)
@@ -323,7 +346,7 @@ TEST_F(JobsWindowTest, AFullOutputFolderEndsTheSplitWithOneMessageAndTheWindowSt
         GTEST_SKIP() << "needs a tmpfs mount: " << mount.reason();
     addThroughDialog({tone("a.wav", 20.0)});
     state().FunctionChoice = static_cast<int>(engine::Mode::ByTime);
-    state().splitSeconds = 5;
+    state().splitMs = 5000;
     state().OutputDirectory = mount.path() + "/";
 
     click("Split");
@@ -379,4 +402,41 @@ TEST(WidgetSaveDialog, GivesTheTypedNameAndTheChosenType)
     ASSERT_TRUE(answer.has_value());
     EXPECT_EQ(answer->fileName, QString::fromStdString(dir.file("mix")));
     EXPECT_EQ(answer->filterIndex, 4);
+}
+
+// The Pieces submenu fills the selected source's segments: pauses found in it,
+// labels imported, and the segments exported as labels again.
+TEST_F(JobsWindowTest, PiecesMenuProposesPausesAndLabelsAndExportsThem)
+{
+    constexpr int rate = 8000;
+    std::vector<float> talk(static_cast<size_t>(13 * rate), 0.0f);
+    for (size_t i = 0; i < talk.size(); ++i) {
+        if (i < 6 * rate || i >= 7 * rate)
+            talk[i] = 0.5f * static_cast<float>(std::sin(0.3 * static_cast<double>(i)));
+    }
+    writePcmFile(dir.file("talk.wav"), talk, rate, 1);
+    addThroughDialog({dir.file("talk.wav")});
+    QMenu* pieces = window->p_action()->findChild<QMenu*>(QStringLiteral("p_pieces"));
+    ASSERT_NE(pieces, nullptr);
+
+    menu(pieces, "Find Pauses");
+    ASSERT_GE(entry(0).segmentCount, 2);
+    EXPECT_EQ(entry(0).begins.at(0), 0);
+    EXPECT_NEAR(entry(0).ends.at(0), 6500, 10); // cut in the middle of the pause
+    EXPECT_NEAR(entry(0).begins.at(1), 6500, 10);
+
+    writeFileBytes(dir.file("marks.txt"), "1.5\t3.25\tIntro\n4\t5\tTwo\n");
+    dialogs.nextFiles = {QString::fromStdString(dir.file("marks.txt"))};
+    menu(pieces, "Import Labels...");
+    EXPECT_EQ(entry(0).begins.at(0), 1500);
+    EXPECT_EQ(entry(0).ends.at(0), 3250);
+    EXPECT_EQ(entry(0).begins.at(1), 4000);
+    EXPECT_EQ(entry(0).ends.at(1), 5000);
+    EXPECT_EQ(window->lv_time()->topLevelItem(0)->text(0),
+              QStringLiteral("00:00:01.500 - 00:00:03.250"));
+
+    answerSave("exported", 1);
+    menu(pieces, "Export Labels...");
+    EXPECT_EQ(readFileBytes(outFile("exported.txt")),
+              "1.500000\t3.250000\tIntro\n4.000000\t5.000000\tTwo\n");
 }

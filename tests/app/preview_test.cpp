@@ -140,10 +140,6 @@ protected:
         }
         return true;
     }
-    void waitFor(std::chrono::milliseconds time)
-    {
-        waitUntil([] { return false; }, time);
-    }
     bool playing() const { return window->state().previewPlaying; }
     skin::SkinObject* meter(const char* name)
     {
@@ -362,7 +358,8 @@ TEST_F(PreviewTest, DraggingTheBarMovesThePlaybackAndTheEndStopsItAtMouseUp)
     ASSERT_LT(dragged, range() * 3 / 4);
     EXPECT_EQ(skinText("timecaption"),
               QString::fromStdString(timeTextMs(scaled(dragged, 20000, range()))));
-    waitFor(std::chrono::milliseconds(120));
+    const int timersAtDrag = log.timers;
+    ASSERT_TRUE(waitUntil([&] { return log.timers >= timersAtDrag + 3; }));
     EXPECT_EQ(pb()->GetPosition(), dragged);
     EXPECT_TRUE(window->state().positionDragging);
 

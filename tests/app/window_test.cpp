@@ -197,7 +197,7 @@ TEST_F(WindowTest, SegmentsFromThePositionBar)
 TEST_F(WindowTest, ClosingSavesTheNineSettingsAndTheSecondShowKeepsThem)
 {
     // A missing settings file gives the defaults; the output folder is created.
-    EXPECT_EQ(window->state().splitSeconds, 60);
+    EXPECT_EQ(window->state().splitMs, 60000);
     EXPECT_TRUE(QDir(QString::fromStdString(window->state().OutputDirectory)).exists());
     window->state().FunctionChoice = 3;
     window->state().splitCount = 9;

@@ -34,3 +34,18 @@ TEST(TimeText, PadsEachPartToTwoDigits)
     EXPECT_EQ(timeText(59), "00:00:59");
     EXPECT_EQ(timeText(-5), "00:00:00");
 }
+
+TEST(TypedTime, EveryFormToMillisecondsAndBack)
+{
+    const std::pair<const char*, int64_t> accepted[] = {
+        {"90", 90000},       {"1.5", 1500},        {"1.25", 1250},          {"0.007", 7},
+        {"01:30.25", 90250}, {"1:02:03", 3723000}, {"100:00:00", 360000000}};
+    for (auto [text, ms] : accepted) {
+        EXPECT_EQ(brisklet::parseTimeMs(text), ms) << text;
+    }
+    for (const char* refused : {"", ".5", "1.", "1.2345", "0:60", "1:2:3:4", "1,5", "-1", "5s"})
+        EXPECT_EQ(brisklet::parseTimeMs(refused), std::nullopt) << refused;
+    EXPECT_EQ(brisklet::decimalSeconds(1500), "1.5");
+    EXPECT_EQ(brisklet::decimalSeconds(60000), "60");
+    EXPECT_EQ(brisklet::secondsText(250), "0.25 s");
+}

@@ -335,16 +335,42 @@ TEST_F(CliFixture, MillisecondSegmentsCutExactFrames)
 TEST_F(CliFixture, TimeFormsThatAreRefused)
 {
     const std::string a = tone("a.wav", 2);
-    for (const char* bad : {"--segment 1.2345-2", "--segment .5-1", "--segment 1.-2",
-                            "--segment 0:60-1:00", "--segment 1:2:3:4-5", "--segment 1,5-2",
-                            "--segment 2.5-1.5", "--seconds 1.5", "--fade-in 0.5"}) {
+    for (const char* bad :
+         {"--segment 1.2345-2", "--segment .5-1", "--segment 1.-2", "--segment 0:60-1:00",
+          "--segment 1:2:3:4-5", "--segment 1,5-2", "--segment 2.5-1.5",
+          "--mode time --seconds 0.0", "--mode time --seconds 1.2345", "--fade-in 0.5s"}) {
         SCOPED_TRACE(bad);
         EXPECT_EQ(
             run(std::string("split --out ") + shellQuote(out) + " " + bad + " " + shellQuote(a))
                 .exitCode,
             2);
-        EXPECT_NE(errors().find(std::string(bad).substr(std::string(bad).find(' ') + 1)),
+        EXPECT_NE(errors().find(std::string(bad).substr(std::string(bad).rfind(' ') + 1)),
                   std::string::npos)
             << errors();
     }
+}
+
+// Piece lengths and fades take the same millisecond forms as segments.
+TEST_F(CliFixture, FractionalPieceLengthAndFadeAreHonoured)
+{
+    const std::string a = tone("a.wav", 5);
+    CommandResult r = run("split --mode time --seconds 1.5 --fade-in 0.25 --format wav --out " +
+                          shellQuote(out) + " " + shellQuote(a));
+    ASSERT_EQ(r.exitCode, 0) << errors();
+    const std::vector<std::string> outputs = lines(r.output);
+    ASSERT_EQ(outputs.size(), 4u);
+    EXPECT_EQ(frames(outputs[0]), 12000);
+    EXPECT_EQ(frames(outputs[3]), 4000);
+    // The fade ends at frame 2000 (0.25 s at 8 kHz), not at a whole second.
+    const std::vector<float> source = readPcmFile(a);
+    const std::vector<float> piece = readPcmFile(outputs[0]);
+    float faded = 0;
+    float whole = 0;
+    for (size_t i = 900; i < 1100; ++i) {
+        faded += std::abs(piece[i]);
+        whole += std::abs(source[i]);
+    }
+    EXPECT_LT(faded, whole * 0.75f); // about half way up
+    for (size_t i = 2000; i < 2100; ++i)
+        ASSERT_NEAR(piece[i], source[i], 1e-3f) << "frame " << i;
 }

@@ -29,7 +29,7 @@ TEST(NewFormats, FlacPiecesAreTheSourceSampleForSample)
     // the fifth second are in no piece.
     const std::string source = f.addTone("a.wav", 5, 44100, 2, 77);
     f.state().FunctionChoice = static_cast<int>(Mode::ByTime);
-    f.state().splitSeconds = 2;
+    f.state().splitMs = 2000;
     const std::vector<std::string> outputs = f.split(audio::OutputFormat::Flac);
     ASSERT_EQ(outputs, (std::vector<std::string>{f.outFile("a_1.flac"), f.outFile("a_2.flac"),
                                                  f.outFile("a_3.flac")}));

@@ -33,7 +33,7 @@ TEST(JoinJob, PiecesOfASplitJoinBackIntoTheSource)
     JobFixture splitter;
     std::string source = splitter.addTone("src.wav", 25, 8000, 1, 1232); // 25.154 s
     splitter.state().FunctionChoice = static_cast<int>(Mode::ByTime);
-    splitter.state().splitSeconds = 7;
+    splitter.state().splitMs = 7000;
     std::vector<std::string> pieces = splitter.split();
     ASSERT_EQ(pieces.size(), 4u);
 
@@ -154,9 +154,9 @@ TEST(JoinJob, FadeInOnlyAtTheStartAndFadeOutOverTheEndOfTheOutput)
     f.addTone("y.wav", 4);
     f.state().FunctionChoice = static_cast<int>(Mode::ByTime);
     f.state().fadeIn = true;
-    f.state().fadeInSeconds = 1;
+    f.state().fadeInMs = 1000;
     f.state().fadeOut = true;
-    f.state().fadeOutSeconds = 2;
+    f.state().fadeOutMs = 2000;
 
     std::vector<float> s = readPcmFile(f.join());
 
@@ -226,7 +226,7 @@ TEST(JoinJob, AFadeInLongerThanTheFirstSegmentFadesThatSegmentOnly)
     f.addTone("b.wav", 2);
     f.commitSegment(0, 4, 6);
     f.state().fadeIn = true;
-    f.state().fadeInSeconds = 6;
+    f.state().fadeInMs = 6000;
 
     std::vector<float> s = readPcmFile(f.join());
 
@@ -244,7 +244,7 @@ TEST(JoinJob, ALongFadeInRampsOverItsLengthInChunks)
     f.addTone("second.wav", 2);
     f.state().FunctionChoice = static_cast<int>(Mode::ByTime);
     f.state().fadeIn = true;
-    f.state().fadeInSeconds = 3;
+    f.state().fadeInMs = 3000;
 
     std::vector<float> out = readPcmFile(f.join());
 
@@ -257,4 +257,41 @@ TEST(JoinJob, ALongFadeInRampsOverItsLengthInChunks)
         // One level may repeat where two chunks meet; 16-bit rounding.
         ASSERT_NEAR(out[i], in[i] * gain, 2.0 / span + 1.0 / 32768) << i;
     }
+}
+
+// A stopped join leaves no output, so none of its rows may say "Finish",
+// whether it encodes or copies.
+TEST(JoinJob, StopLeavesNoFinishedRowAndNoOutput)
+{
+    for (bool lossless : {false, true}) {
+        SCOPED_TRACE(lossless ? "copied" : "encoded");
+        JoinFixture f;
+        f.addTone("s1.wav", 6);
+        f.commitSegment(0, 0, 1);
+        f.commitSegment(0, 2, 5);
+        f.parts.options.lossless = lossless;
+        f.view.onPump = [&](int) {
+            if (!f.view.segmentRows().empty() && f.view.segmentRows().at(0).status == "Finish")
+                f.model.stopJob();
+        };
+
+        EXPECT_EQ(f.join(), "");
+        EXPECT_TRUE(std::filesystem::is_empty(f.outDir));
+        EXPECT_EQ(f.view.stoppedLine(), "Join stopped: nothing written.");
+        for (const auto& row : f.view.segmentRows())
+            EXPECT_NE(row.status, "Finish");
+    }
+}
+
+// A copied join takes the segments' own frames, at millisecond times.
+TEST(JoinJob, LosslessCustomJoinCopiesTheSegmentsFrames)
+{
+    JoinFixture f;
+    const std::string source = f.addTone("s1.wav", 6);
+    f.commitSegmentMs(0, 1500, 3250);
+    f.parts.options.lossless = true;
+    const std::string output = f.join();
+    ASSERT_EQ(output, f.outFile("joined.wav"));
+    const std::vector<int> whole = pcm16(source);
+    EXPECT_TRUE(pcm16(output) == std::vector<int>(whole.begin() + 12000, whole.begin() + 26000));
 }

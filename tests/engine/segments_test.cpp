@@ -57,7 +57,7 @@ TEST(Segments, CustomTotalLeavesOutTheOpenSegment)
 TEST(Segments, ByTimeEndsWithAnEmptyRowOnAMultiple)
 {
     MainState s = modeState(Mode::ByTime);
-    s.splitSeconds = 60;
+    s.splitMs = 60000;
     std::vector<listrecord> entries{entryOf(120, {0}, {120})};
     auto rows = buildSegmentRows(entries, 0, s);
     ASSERT_EQ(rows.size(), 3u);

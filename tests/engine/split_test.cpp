@@ -43,7 +43,7 @@ TEST(SplitJob, ByTimeCutsWholePiecesAndAShortLastOne)
     JobFixture f;
     std::string source = f.addTone("a.wav", 125);
     f.state().FunctionChoice = static_cast<int>(Mode::ByTime);
-    f.state().splitSeconds = 60;
+    f.state().splitMs = 60000;
 
     std::vector<std::string> outputs = f.split();
 
@@ -72,7 +72,7 @@ TEST(SplitJob, ByTimeOnAMultipleWritesAnEmptyLastPieceAndSkipsTheLastPartSecond)
     JobFixture f;
     f.addTone("b.wav", 120, 8000, 1, 4000); // 120.5 s
     f.state().FunctionChoice = static_cast<int>(Mode::ByTime);
-    f.state().splitSeconds = 60;
+    f.state().splitMs = 60000;
 
     std::vector<std::string> outputs = f.split();
 
@@ -177,7 +177,7 @@ TEST(SplitJob, StopRemovesTheInterruptedPieceKeepsTheFinishedOnesAndSaysSo)
     f.addTone("s.wav", 20);
     f.addTone("t.wav", 20);
     f.state().FunctionChoice = static_cast<int>(Mode::ByTime);
-    f.state().splitSeconds = 10;
+    f.state().splitMs = 10000;
     // Pumps: source, piece, one per chunk of 8000 frames (10), piece, chunks:
     // stop two chunks into the second piece.
     f.view.onPump = [&](int pump) {
@@ -204,7 +204,7 @@ TEST(SplitJob, FadeInLongerThanThePieceFadesTheWholePieceAndNoMore)
     JobFixture f;
     f.addTone("fade.wav", 3);
     f.state().fadeIn = true;
-    f.state().fadeInSeconds = 6;
+    f.state().fadeInMs = 6000;
 
     std::vector<std::string> outputs = f.split();
 
@@ -223,9 +223,9 @@ TEST(SplitJob, FadeOutCoversTheEndOfEachPiece)
     JobFixture f;
     f.addTone("out.wav", 8);
     f.state().FunctionChoice = static_cast<int>(Mode::ByTime);
-    f.state().splitSeconds = 4;
+    f.state().splitMs = 4000;
     f.state().fadeOut = true;
-    f.state().fadeOutSeconds = 2;
+    f.state().fadeOutMs = 2000;
 
     std::vector<std::string> outputs = f.split();
 
@@ -323,7 +323,7 @@ TEST(SplitJob, CompressedPiecesDecodeToTheirSegmentLength)
     f.model.sources().TagList()[0].Title = "Tone";
     f.model.sources().TagList()[0].Artist = "Engine";
     f.state().FunctionChoice = static_cast<int>(Mode::ByTime);
-    f.state().splitSeconds = 4;
+    f.state().splitMs = 4000;
 
     struct Case {
         audio::OutputFormat format;
@@ -376,9 +376,9 @@ TEST(SplitJob, LongFadesRampExactlyAndAreReadInChunks)
     JobFixture f;
     std::string source = f.addTone("ramp.wav", 12);
     f.state().fadeIn = true;
-    f.state().fadeInSeconds = 5;
+    f.state().fadeInMs = 5000;
     f.state().fadeOut = true;
-    f.state().fadeOutSeconds = 4;
+    f.state().fadeOutMs = 4000;
 
     std::vector<std::string> outputs = f.split();
 

@@ -15,6 +15,7 @@ struct PlayerLog {
     std::vector<float> loaded;      // the samples of every block accepted, in order
     // loaded.size() at each Flush: what was handed after a move of the reader.
     std::vector<size_t> flushedAt;
+    int timers = 0; // OnTimer events delivered to the window
     int count(const std::string& call) const
     {
         int n = 0;
@@ -59,7 +60,17 @@ public:
         m_log.flushedAt.push_back(m_log.loaded.size());
         m_inner->Flush();
     }
-    void setEvents(audio::PlayerEvents events) override { m_inner->setEvents(std::move(events)); }
+    void setEvents(audio::PlayerEvents events) override
+    {
+        if (events.OnTimer) {
+            events.OnTimer = [this, onTimer = std::move(events.OnTimer)](int64_t played, int left,
+                                                                         int right) {
+                ++m_log.timers;
+                onTimer(played, left, right);
+            };
+        }
+        m_inner->setEvents(std::move(events));
+    }
     void deliverEvents() override { m_inner->deliverEvents(); }
 
 private:

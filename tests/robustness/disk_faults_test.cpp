@@ -49,7 +49,7 @@ TEST(DiskFaults, SplitIntoAFullFolderStopsWithTheMessage)
     const std::string source = job.addTone("tone.wav", 10); // 160 kB of audio
     job.state().OutputDirectory = mount.path() + "/";
     job.state().FunctionChoice = 1; // pieces of 4 seconds, 64 kB each
-    job.state().splitSeconds = 4;
+    job.state().splitMs = 4000;
     job.model.buildSegmentList();
     writeFileBytes(mount.file("filler"), std::string(120 * 1024, 'f'));
     const std::vector<std::string> before = folderNames(mount.path());
@@ -281,7 +281,7 @@ TEST(DiskFaults, ASourceCutShortOrDeletedWhileASplitReadsIt)
         JobFixture job;
         const std::string source = job.addTone("tone.wav", 20);
         job.state().FunctionChoice = 1;
-        job.state().splitSeconds = 5;
+        job.state().splitMs = 5000;
         job.model.buildSegmentList();
         bool damaged = false;
         job.view.onPump = [&](int pump) {

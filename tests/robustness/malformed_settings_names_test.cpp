@@ -78,7 +78,7 @@ TEST(MalformedSettings, ZeroDivisorsSplitWithoutCrashing)
                    std::string(wav8kMono) + "[Function]\nChoice=1\n[Choice]\ntime=0\nCount=0\n");
     const settings::GeneralSettings general = settings::loadGeneralSettings(*job.profile);
     job.state().FunctionChoice = general.FunctionChoice;
-    job.state().splitSeconds = general.splitSeconds;
+    job.state().splitMs = int64_t{general.splitSeconds} * 1000;
     job.state().splitCount = general.splitCount;
     const std::string source = job.addTone("tone.wav", 3);
     job.model.buildSegmentList();

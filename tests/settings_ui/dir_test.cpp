@@ -121,3 +121,16 @@ TEST_F(DirTest, ShowsAtTheMainWindowsCornerWithTheFixedSize)
         chooser.btn_cancel()->click();
     });
 }
+
+TEST_F(DirTest, ALongCaptionWidensTheWindowToShowItWhole)
+{
+    const QString caption = QStringLiteral("Choose the folder where every piece will be written");
+    QTimer::singleShot(0, &chooser, [&] {
+        QFont bold = chooser.font();
+        bold.setBold(true);
+        EXPECT_GT(chooser.width(), QFontMetrics(bold).horizontalAdvance(caption) + 4 * 32);
+        EXPECT_EQ(chooser.height(), 281);
+        chooser.btn_cancel()->click();
+    });
+    chooser.choose(caption, DirPurpose::OutputFolder);
+}

@@ -90,7 +90,7 @@ TEST_F(SettingsFromWindowTest, SettingsAndSetOpenItOnTheWindowAndOkRebuildsTheSe
         control<QLineEdit>("edt_time")->setText(QStringLiteral("20"));
     });
     EXPECT_EQ(window->state().FunctionChoice, 1);
-    EXPECT_EQ(window->state().splitSeconds, 20);
+    EXPECT_EQ(window->state().splitMs, 20000);
     EXPECT_EQ(window->lv_time()->topLevelItemCount(), 4); // 20 + 20 + 20 + 5 s
 
     // A mode chosen and then cancelled stays chosen; the segments wait for

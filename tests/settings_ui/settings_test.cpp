@@ -2,7 +2,9 @@
 // page tree, the number fields, the enabling rules, OK, Cancel and "Default".
 #include "settingsfixture.h"
 
+#include "audio/units.h"
 #include "settings/dialog/dir.h"
+#include "settings/piecesettings.h"
 #include "settings/settingkeys.h"
 
 #include <QButtonGroup>
@@ -113,7 +115,7 @@ TEST_F(SettingsDialogTest, ShowAfterCancelReloadsAllButTheModeTheCommandLineAndT
 {
     writeFileBytes(settingsPath(), "[mp3]\nbitrate=3\n[ogg]\nquality=450\n");
     mirrors.FunctionChoice = 0;
-    mirrors.splitSeconds = 42;
+    mirrors.splitMs = 42000;
     const uint64_t before = test::fileChecksum(settingsPath());
     show([&] {
         EXPECT_TRUE(radio("rb_custom")->isChecked());
@@ -134,7 +136,7 @@ TEST_F(SettingsDialogTest, ShowAfterCancelReloadsAllButTheModeTheCommandLineAndT
     });
     EXPECT_EQ(test::fileChecksum(settingsPath()), before);
     EXPECT_EQ(mirrors.FunctionChoice, 1);
-    EXPECT_EQ(mirrors.splitSeconds, 42);
+    EXPECT_EQ(mirrors.splitMs, 42000);
     EXPECT_FALSE(mirrors.fadeIn);
     EXPECT_EQ(selectionRuns, 0);
     show([&] {
@@ -222,8 +224,67 @@ TEST_F(SettingsDialogTest, LeavingTheSplitFieldsMendsThemOrRefusesAnOverflow)
     });
     EXPECT_TRUE(leftOpen);
     EXPECT_EQ(mirrors.OutputDirectory, "/taken/");
-    EXPECT_EQ(mirrors.splitSeconds, 60);
+    EXPECT_EQ(mirrors.splitMs, 60000);
     EXPECT_EQ(settingsText(), "");
+}
+
+TEST_F(SettingsDialogTest, PieceLengthAndFadesTakeMillisecondTimes)
+{
+    mirrors.splitMs = 1500;
+    mirrors.fadeInMs = 2500;
+    show([&] {
+        EXPECT_EQ(field("edt_time")->text(), QStringLiteral("1.5"));
+        EXPECT_EQ(list("cb_fadeintime")->currentText(), QStringLiteral("2.5s"));
+        QLineEdit* time = field("edt_time");
+        time->selectAll();
+        typeText(time, QStringLiteral("1:02.25"));
+        list("cb_fadeouttime")->setEditText(QStringLiteral("0.75"));
+        dialog->btn_ok()->click();
+    });
+    EXPECT_TRUE(messages.isEmpty()) << messages.join(u'\n').toStdString();
+    EXPECT_EQ(mirrors.splitMs, 62250);
+    EXPECT_EQ(mirrors.fadeInMs, 2500);
+    EXPECT_EQ(mirrors.fadeOutMs, 750);
+
+    show([&] {
+        list("cb_fadeintime")->setEditText(QStringLiteral("1.2345s"));
+        dialog->btn_ok()->click();
+        EXPECT_EQ(messages,
+                  QStringList{QString::fromStdString(brisklet::notATimeMessage("1.2345s"))});
+        dialog->btn_cancel()->click();
+    });
+    EXPECT_EQ(mirrors.fadeInMs, 2500);
+}
+
+// The general page's Pieces group: OK stores what it shows; a name template
+// that cannot be used is refused and nothing is stored.
+TEST_F(SettingsDialogTest, PiecesGroupStoresItsSettingsOrRefusesABadTemplate)
+{
+    show([&] {
+        field("edt_name")->setText(QStringLiteral("{bogus}"));
+        dialog->btn_ok()->click();
+        ASSERT_EQ(messages.size(), 1);
+        EXPECT_TRUE(messages.front().startsWith(QStringLiteral("Names: ")))
+            << messages.front().toStdString();
+        EXPECT_TRUE(dialog->isVisible());
+
+        field("edt_name")->setText(QStringLiteral("{n:02} {title}"));
+        box("ck_tracknumbers")->click();
+        box("ck_silence_trim")->click();
+        spin("ud_silence_db")->setValue(-30);
+        spin("ud_silence_pause")->setValue(250);
+        spin("ud_silence_piece")->setValue(12);
+        dialog->btn_ok()->click();
+    });
+    EXPECT_FALSE(leftOpen);
+    settings::PieceSettings expected;
+    expected.nameTemplate = "{n:02} {title}";
+    expected.trackNumbers = true;
+    expected.silenceTrim = true;
+    expected.silenceDb = -30;
+    expected.silencePauseMs = 250;
+    expected.silencePieceMs = 12000;
+    EXPECT_TRUE(settings::loadPieceSettings(profile) == expected);
 }
 
 TEST_F(SettingsDialogTest, OggCheckRefusesUnlessQualityModeAndMp3CheckAlwaysRuns)
@@ -358,12 +419,12 @@ TEST_F(SettingsDialogTest, FirstOkWritesEveryFormatKeyMainPathAndTheMirrors)
     EXPECT_FALSE(leftOpen);
     EXPECT_TRUE(messages.isEmpty()) << messages.join(u'\n').toStdString();
     EXPECT_EQ(mirrors.FunctionChoice, 2);
-    EXPECT_EQ(mirrors.splitSeconds, 90);
+    EXPECT_EQ(mirrors.splitMs, 90000);
     EXPECT_EQ(mirrors.splitCount, 4);
     EXPECT_FALSE(mirrors.fadeIn);
     EXPECT_TRUE(mirrors.fadeOut);
-    EXPECT_EQ(mirrors.fadeInSeconds, 1);
-    EXPECT_EQ(mirrors.fadeOutSeconds, 12);
+    EXPECT_EQ(mirrors.fadeInMs, 1000);
+    EXPECT_EQ(mirrors.fadeOutMs, 12000);
     EXPECT_EQ(mirrors.OutputDirectory, "D:/Out/");
     EXPECT_EQ(profile.readText("Main", "Path", "absent"), "D:/Out");
     EXPECT_EQ(selectionRuns, 1);
@@ -397,7 +458,7 @@ TEST_F(SettingsDialogTest, DefaultSetsTheFormatPagesOnlyAndCancelKeepsNothing)
 {
     writeFileBytes(settingsPath(), "[mp3]\nquality=1\n[wav]\nfrequency=2\n[wma]\nformat=30\n"
                                    "[MP3Expert]\nBit=0\n[ogg]\nquality=10\n");
-    mirrors.splitSeconds = 33;
+    mirrors.splitMs = 33000;
     const uint64_t before = test::fileChecksum(settingsPath());
     const engine::MainState mirrorsBefore = mirrors;
     show([&] {
@@ -422,15 +483,15 @@ TEST_F(SettingsDialogTest, DefaultSetsTheFormatPagesOnlyAndCancelKeepsNothing)
         dialog->btn_cancel()->click();
     });
     EXPECT_EQ(test::fileChecksum(settingsPath()), before);
-    EXPECT_EQ(mirrors.splitSeconds, mirrorsBefore.splitSeconds);
+    EXPECT_EQ(mirrors.splitMs, mirrorsBefore.splitMs);
     EXPECT_EQ(mirrors.OutputDirectory, mirrorsBefore.OutputDirectory);
     show([&] { EXPECT_EQ(spin("ud_mp3_quality")->value(), 1); });
 }
 
 TEST_F(SettingsDialogTest, CloseBoxStoresNothingAndOddFadeLengthsShowTheNearestEntry)
 {
-    mirrors.fadeInSeconds = 50; // only a hand-edited file holds these
-    mirrors.fadeOutSeconds = 0;
+    mirrors.fadeInMs = 50000; // only a hand-edited file holds these
+    mirrors.fadeOutMs = 0;
     show([&] {
         EXPECT_EQ(list("cb_fadeintime")->currentText(), QStringLiteral("20s"));
         EXPECT_EQ(list("cb_fadeouttime")->currentText(), QStringLiteral("1s"));
@@ -440,7 +501,7 @@ TEST_F(SettingsDialogTest, CloseBoxStoresNothingAndOddFadeLengthsShowTheNearestE
     });
     EXPECT_FALSE(leftOpen);
     EXPECT_FALSE(std::filesystem::exists(settingsPath()));
-    EXPECT_EQ(mirrors.fadeInSeconds, 50);
+    EXPECT_EQ(mirrors.fadeInMs, 50000);
     EXPECT_NE(mirrors.OutputDirectory, "/closed/");
 }
 

@@ -84,7 +84,7 @@ TEST(Peaks, CacheIsReusedAndInvalidatedWhenTheFileChanges)
     test::TempDir dir;
     const std::string path = clickWav(dir);
     const PeakCache cache(dir.file("cache"));
-    std::vector<int16_t> first;
+    PeakValues first;
     {
         PeakJob job(path, &cache);
         first = finished(job).values;
