@@ -154,6 +154,7 @@ void Tfm_set::loadGeneralPage()
     m_fadeIn->setChecked(s.fadeIn);
     m_fadeOut->setChecked(s.fadeOut);
     m_verify->setChecked(readFlag(m_profile, keys::verifyOutputs));
+    m_workers->setValue(std::max(0, readKey(m_profile, keys::workers)));
     // A hand-edited length outside 1-20 s shows as the nearest entry.
     m_fadeInTime->setCurrentIndex(std::clamp(s.fadeInSeconds - 1, 0, m_fadeInTime->count() - 1));
     m_fadeOutTime->setCurrentIndex(std::clamp(s.fadeOutSeconds - 1, 0, m_fadeOutTime->count() - 1));
@@ -284,6 +285,7 @@ void Tfm_set::OkClick()
         m_mirrors.fadeInSeconds = m_fadeInTime->currentIndex() + 1;
         m_mirrors.fadeOutSeconds = m_fadeOutTime->currentIndex() + 1;
         writeKey(m_profile, keys::verifyOutputs, m_verify->isChecked() ? 1 : 0);
+        writeKey(m_profile, keys::workers, m_workers->value());
         for (const SettingKey* key : formatKeys)
             writeKey(m_profile, *key, bindingOf(*key).get());
         savePieceSettings(m_profile, m_pieces->value());
