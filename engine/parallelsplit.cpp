@@ -81,16 +81,19 @@ private:
             handOut(*worker);
         }
         std::deque<PieceResult> results;
+        bool allIdle = false;
         {
             std::unique_lock<std::mutex> lock(m_board.mutex);
-            const bool anyBusy = std::any_of(m_workers.begin(), m_workers.end(),
-                                             [](const auto& worker) { return worker->busy(); });
-            if (!anyBusy && m_board.results.empty())
-                return retryAlone();
-            m_board.changed.wait_for(lock, eventInterval,
-                                     [this] { return !m_board.results.empty(); });
+            allIdle = std::none_of(m_workers.begin(), m_workers.end(),
+                                   [](const auto& worker) { return worker->busy(); }) &&
+                      m_board.results.empty();
+            if (!allIdle)
+                m_board.changed.wait_for(lock, eventInterval,
+                                         [this] { return !m_board.results.empty(); });
             results.swap(m_board.results);
         }
+        if (allIdle)
+            return retryAlone();
         for (PieceResult& result : results)
             take(result);
         showJobProgress();
