@@ -58,14 +58,19 @@ QString replaceQuestion(const QString& path)
 WindowJobs::WindowJobs(QWidget& window, UserDialogs& dialogs, const settings::ProfileFile& profile,
                        audio::IAudioFile2& writer, settings::CommandLineSource commandLine)
     : m_window(window), m_dialogs(dialogs), m_transform(audio::createAudioTransform()),
-      m_configuration(profile, writer, m_lame, std::move(commandLine)),
+      m_configuration(profile, writer, m_lame, commandLine),
       m_parts{writer,
               *m_transform,
               [this](audio::OutputFormat format) { m_configuration.configure(format); },
               &tags::WriteOutputTags,
               {},
-              nullptr}
+              nullptr},
+      m_profile(profile), m_commandLine(std::move(commandLine))
 {
+    m_parts.configureWorkerWriter = [this](audio::OutputFormat format, audio::IAudioFile2& output,
+                                           audio::IAudioFile2LameEnc& encoder) {
+        settings::EncoderConfiguration(m_profile, output, encoder, m_commandLine).configure(format);
+    };
 }
 
 // The save dialog's file types count from 1 in the format list's order.
@@ -110,6 +115,8 @@ void Tfm_main::runSplitJob()
 {
     jobs().parts().options.lossless = losslessAtListIndex(m_format->currentIndex());
     jobs().parts().options.verify = settings::readFlag(m_profile, settings::keys::verifyOutputs);
+    jobs().parts().options.workers =
+        engine::workersFor(settings::readKey(m_profile, settings::keys::workers));
     refreshPieceSettings();
     engine::runSplit(model(), jobs().parts(), formatAtListIndex(m_format->currentIndex()));
 }

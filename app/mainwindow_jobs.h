@@ -60,6 +60,8 @@ private:
     audio::LameEncoderSettings m_lame;                    // `Mp3LameEncoder`
     settings::EncoderConfiguration m_configuration;
     engine::JobParts m_parts;
+    const settings::ProfileFile& m_profile;
+    settings::CommandLineSource m_commandLine;
 };
 
 } // namespace brisklet::app

@@ -33,6 +33,7 @@ public:
         if (!isMpegSampleRate(m_format.sampleRate))
             throwCannotCreate(path, "MP3 cannot have a sample rate of " +
                                         std::to_string(m_format.sampleRate) + " Hz");
+        const std::lock_guard<std::mutex> lock(lameSetupMutex());
         m_lame.reset(lame_init());
         if (!m_lame)
             throwCannotCreate(path, "the MP3 encoder cannot start");

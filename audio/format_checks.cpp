@@ -45,6 +45,7 @@ void silent(const char*, va_list)
 // What LAME makes of it: the same rate and bitrate, or a clamped one.
 bool lameKeeps(int sampleRate, int bitrate, int channelMode)
 {
+    const std::lock_guard<std::mutex> lock(lameSetupMutex());
     std::unique_ptr<lame_global_flags, decltype(&lame_close)> lame(lame_init(), lame_close);
     if (!lame)
         return false;

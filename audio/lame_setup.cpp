@@ -241,6 +241,12 @@ int nearestLowerMpegRate(int hz)
 
 } // namespace
 
+std::mutex& lameSetupMutex()
+{
+    static std::mutex mutex;
+    return mutex;
+}
+
 bool isMpegSampleRate(int hz)
 {
     for (int rate : MpegRates) {

@@ -8,6 +8,7 @@
 #include "audio/lameencoder.h"
 
 #include <lame/lame.h>
+#include <mutex>
 
 namespace brisklet::audio {
 
@@ -21,6 +22,10 @@ struct LameStreamFormat {
 // cannot carry becomes the nearest lower one (96000 -> 48000).
 LameStreamFormat lameStreamFormat(const LameSettings& settings, const LameCommandLine& options,
                                   int inputRate, int inputChannels);
+
+// LAME fills tables that all its encoders share the first time one is set up;
+// encoders set up on several threads at once take turns through this lock.
+std::mutex& lameSetupMutex();
 
 // One of the nine sample rates of MPEG-1, -2 and -2.5 Layer III.
 bool isMpegSampleRate(int hz);

@@ -3,11 +3,16 @@
 // Usage: bench_split_join [minutes [repeats]] (default 20 minutes, the long
 // source 6x as long; each job runs `repeats` times, default 2, best kept).
 // Needs ffmpeg and sox (with MP3 support) on PATH; finds brisklet-cli beside
-// this program's folder (../cli/brisklet-cli) or through $BRISKLET_CLI.
+// this program's folder (../cli/brisklet-cli) or through $BRISKLET_CLI. The
+// MP3 split runs with one worker and with one per core (at least two), in
+// alternated turns with ffmpeg. With $BRISKLET_CLI_BEFORE naming an earlier
+// build, the MP3 join runs with both, in turns.
 
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
+
+#include <thread>
 
 #include <algorithm>
 #include <chrono>
@@ -84,6 +89,27 @@ Run row(const char* job, const char* tool, double audioSeconds, const Run& run)
 void goal(const char* text, bool met, double figure)
 {
     std::printf("  %-58s %6.2f  %s\n", text, figure, met ? "met" : "MISSED");
+}
+
+// Runs the commands in turns, `times` rounds, so that a change in the
+// machine's load falls on all of them alike; keeps each one's best times.
+std::vector<Run> alternate(int times, const std::vector<std::function<Run()>>& commands)
+{
+    std::vector<Run> kept(commands.size());
+    for (int i = 0; i < times; ++i) {
+        for (size_t c = 0; c < commands.size(); ++c) {
+            Run run = commands[c]();
+            if (i == 0) {
+                kept[c] = run;
+                continue;
+            }
+            kept[c].seconds = std::min(kept[c].seconds, run.seconds);
+            kept[c].cpuSeconds = std::min(kept[c].cpuSeconds, run.cpuSeconds);
+            kept[c].peakKb = std::max(kept[c].peakKb, run.peakKb);
+            kept[c].ok = kept[c].ok && run.ok;
+        }
+    }
+    return kept;
 }
 
 std::string findCli(const char* argv0)
@@ -171,24 +197,42 @@ int main(int argc, char** argv)
     std::printf("\n%-26s %-9s %10s %9s %10s %9s %11s\n", "job", "tool", "wall", "x real", "cpu",
                 "x real", "peak RSS");
     const char* job = "split MP3 -> 60 s MP3";
-    Run splitMp3 = row(job, "brisklet", seconds, best(repeats, [&](const std::string& d) {
-                           return brisklet + "split --mode time --seconds 60 --format mp3" +
-                                  settings + " --out " + quote(d) + " " + quote(src) +
-                                  " >/dev/null";
-                       }));
-    Run splitMp3Ffmpeg = row(job, "ffmpeg", seconds, best(repeats, [&](const std::string& d) {
-                                 return ff + "-i " + quote(src) + " -f segment -segment_time 60" +
-                                        lame + quote(d + "/p%03d.mp3");
-                             }));
+    const int cores = std::max(2, static_cast<int>(std::thread::hardware_concurrency()));
+    auto splitMp3With = [&](int workers) {
+        return [&, workers] {
+            return measure(brisklet + "split --mode time --seconds 60 --format mp3 --jobs " +
+                           std::to_string(workers) + settings + " --out " +
+                           quote(freshFolder(work, "out")) + " " + quote(src) + " >/dev/null");
+        };
+    };
+    const std::vector<Run> splits = alternate(
+        repeats, {splitMp3With(1), splitMp3With(cores), splitMp3With(2), [&] {
+                      return measure(ff + "-i " + quote(src) + " -f segment -segment_time 60" +
+                                     lame + quote(freshFolder(work, "out") + "/p%03d.mp3"));
+                  }});
+    Run splitMp3 = row(job, "1 worker", seconds, splits[0]);
+    const std::string coresTool = std::to_string(cores) + " workers";
+    Run splitMp3Cores = row(job, coresTool.c_str(), seconds, splits[1]);
+    Run splitMp3Two = row(job, "2 workers", seconds, splits[2]);
+    Run splitMp3Ffmpeg = row(job, "ffmpeg", seconds, splits[3]);
     row(job, "sox", seconds, best(repeats, [&](const std::string& d) {
             return "sox " + quote(src) + " -C 128.5 " + quote(d + "/p.mp3") + toWav;
         }));
 
     job = "join 3 x 5 min MP3 -> MP3";
-    Run joinMp3 = row(job, "brisklet", 900, best(repeats, [&](const std::string& d) {
-                          return brisklet + "join --mode time --format mp3" + settings +
-                                 " --output " + quote(d + "/joined") + " " + parts + " >/dev/null";
-                      }));
+    auto joinWith = [&](const std::string& program) {
+        return [&, program] {
+            return measure(quote(program) + " join --mode time --format mp3" + settings +
+                           " --output " + quote(freshFolder(work, "out") + "/joined") + " " +
+                           parts + " >/dev/null");
+        };
+    };
+    const char* before = std::getenv("BRISKLET_CLI_BEFORE");
+    std::vector<Run> joins = before ? alternate(repeats, {joinWith(cli), joinWith(before)})
+                                    : alternate(repeats, {joinWith(cli)});
+    Run joinMp3 = row(job, "brisklet", 900, joins[0]);
+    if (before)
+        row(job, "before", 900, joins[1]);
     Run joinMp3Ffmpeg = row(job, "ffmpeg", 900, best(repeats, [&](const std::string& d) {
                                 return ff + "-f concat -safe 0 -i " + quote(w + "/parts.txt") +
                                        lame + quote(d + "/ffmpeg.mp3");
@@ -226,6 +270,19 @@ int main(int argc, char** argv)
     goal("split MP3: ffmpeg cpu / brisklet cpu >= 1",
          splitMp3Ffmpeg.cpuSeconds >= splitMp3.cpuSeconds,
          splitMp3Ffmpeg.cpuSeconds / splitMp3.cpuSeconds);
+    std::printf("(wall-time goals assume an otherwise idle machine)\n");
+    goal("split MP3: 1 worker wall / 2 workers wall >= 1.8",
+         splitMp3.seconds >= 1.8 * splitMp3Two.seconds, splitMp3.seconds / splitMp3Two.seconds);
+    goal("split MP3: ffmpeg wall / 2 workers wall >= 1.7",
+         splitMp3Ffmpeg.seconds >= 1.7 * splitMp3Two.seconds,
+         splitMp3Ffmpeg.seconds / splitMp3Two.seconds);
+    goal("split MP3: cores' workers wall / 2 workers wall <= 1",
+         splitMp3Cores.seconds <= splitMp3Two.seconds, splitMp3Cores.seconds / splitMp3Two.seconds);
+    goal("split MP3: 2 workers peak RSS < 60 MiB", splitMp3Two.peakKb < 60 * 1024,
+         splitMp3Two.peakKb / 1024.0);
+    if (before)
+        goal("join MP3: before wall / now wall >= 1.05",
+             joins[1].seconds >= 1.05 * joins[0].seconds, joins[1].seconds / joins[0].seconds);
     goal("join MP3: ffmpeg cpu / brisklet cpu >= 1", joinMp3Ffmpeg.cpuSeconds >= joinMp3.cpuSeconds,
          joinMp3Ffmpeg.cpuSeconds / joinMp3.cpuSeconds);
     goal("split WAV: brisklet wall / sox wall <= 1.5",

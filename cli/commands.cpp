@@ -9,7 +9,7 @@ namespace {
 const char* splitUsage =
     "split [--mode custom|time|count|unification] [--seconds S] [--count M] "
     "[--segment BEGIN-END]... [--format mp3|wav|wma|ogg|flac|opus|copy] [--verify] [--fade-in S] "
-    "[--fade-out S] "
+    "[--fade-out S] [--jobs N] "
     "[--settings FILE] [--quiet] [--silence [DB[:SECONDS[:MINPIECE]]] [--trim] | --cue FILE | "
     "--labels FILE] [--export-labels FILE] [--name TEMPLATE] [--track-numbers] [--dry-run] "
     "--out DIR FILE|FOLDER...";
@@ -51,7 +51,9 @@ const char* splitHelp =
     "  --seconds S       piece length for --mode time (default 60)\n"
     "  --count M         number of pieces for --mode count (default 6)\n"
     "  --segment B-E     a piece from B to E (SS.mmm or hh:mm:ss.mmm); repeatable\n"
-    "  --out DIR         the output folder (made when missing)\n";
+    "  --out DIR         the output folder (made when missing)\n"
+    "  --jobs N          pieces encoded at the same time (default: the settings\n"
+    "                    file's, else one per processor core); a copy takes one\n";
 
 const char* joinHelp =
     "Joins the sources into NAME plus the format's extension; never replaces a\n"

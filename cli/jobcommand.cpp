@@ -8,6 +8,7 @@
 #include "engine/piecesettingsmirror.h"
 #include "engine/segments.h"
 #include "settings/generalsettings.h"
+#include "settings/settingkeys.h"
 #include "tags/tagcarryover.h"
 
 #include <algorithm>
@@ -63,7 +64,7 @@ namespace {
 constexpr OptionSpec splitOptions[] = {
     {"--mode", true},   {"--seconds", true}, {"--count", true},    {"--segment", true},
     {"--format", true}, {"--fade-in", true}, {"--fade-out", true}, {"--settings", true},
-    {"--out", true},    {"--quiet", false},  {"--verify", false}};
+    {"--out", true},    {"--quiet", false},  {"--verify", false},  {"--jobs", true}};
 constexpr OptionSpec joinOptions[] = {
     {"--mode", true},     {"--segment", true},  {"--format", true}, {"--fade-in", true},
     {"--fade-out", true}, {"--settings", true}, {"--out", true},    {"--output", true},
@@ -163,6 +164,11 @@ std::string parseJobOptions(const Arguments& args, bool join, JobOptions& option
             options.quiet = true;
         } else if (arg == "--verify") {
             options.outputOptions.verify = true;
+        } else if (arg == "--jobs") {
+            std::optional<int> number = parseCount(value);
+            if (!number)
+                return "--jobs needs a number of at least 1, not " + value;
+            options.jobs = *number;
         }
     }
     options.files = parsed.operands;
@@ -247,6 +253,12 @@ CliJob::CliJob(const JobOptions& options)
         m_configuration->configure(format);
     };
     m_parts.options = options.outputOptions;
+    m_parts.options.workers = options.jobs.value_or(
+        engine::workersFor(settings::readKey(*m_profile, settings::keys::workers)));
+    m_parts.configureWorkerWriter = [this](audio::OutputFormat format, audio::IAudioFile2& writer,
+                                           audio::IAudioFile2LameEnc& encoder) {
+        settings::EncoderConfiguration(*m_profile, writer, encoder).configure(format);
+    };
     m_parts.notePiece = [this](const std::string& path, const std::string& text, bool failure) {
         m_view.clearProgressLine();
         std::fprintf(stderr, "%s: %s%s\n", path.c_str(), failure ? "check failed: " : "",

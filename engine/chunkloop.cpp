@@ -86,7 +86,7 @@ int64_t copyPiece(audio::IAudioFile2& reader, audio::IAudioFile2& writer,
     return done;
 }
 
-void copyJoinStretch(audio::IAudioFile2& reader, audio::IAudioFile2& writer,
+void copyJoinStretch(audio::IAudioFile2& reader, const BlockSink& write,
                      audio::IAudioTransform2& transform, const JoinStretch& stretch,
                      const Fades& fades, JoinProgress& progress, JobControl& control)
 {
@@ -150,7 +150,7 @@ void copyJoinStretch(audio::IAudioFile2& reader, audio::IAudioFile2& writer,
         }
         progress.done = std::min(progress.done + consumed, progress.total);
         control.showProgress(progressOf(progress.done, progress.total));
-        writer.WriteFrames(block);
+        write(std::move(block));
         position += consumed;
     }
 }

@@ -6,6 +6,7 @@
 #include "audio/transform.h"
 
 #include <cstdint>
+#include <functional>
 
 namespace brisklet::engine {
 
@@ -65,10 +66,13 @@ struct JoinStretch {
     int64_t knownFrames = -1;
 };
 
+// Where a join's blocks go: to the encoding thread.
+using BlockSink = std::function<void(audio::SampleBlock block)>;
+
 // Copies one stretch into the join's output. The fade-in covers the first
 // chunk of the whole output; the fade-out the end of the whole output, read in
 // chunks of the usual size.
-void copyJoinStretch(audio::IAudioFile2& reader, audio::IAudioFile2& writer,
+void copyJoinStretch(audio::IAudioFile2& reader, const BlockSink& write,
                      audio::IAudioTransform2& transform, const JoinStretch& stretch,
                      const Fades& fades, JoinProgress& progress, JobControl& control);
 

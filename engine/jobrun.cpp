@@ -3,7 +3,16 @@
 #include "audio/units.h"
 #include "engine/progress.h"
 
+#include <thread>
+
 namespace brisklet::engine {
+
+int workersFor(int setting)
+{
+    if (setting > 0)
+        return setting;
+    return std::max(1, static_cast<int>(std::thread::hardware_concurrency()));
+}
 
 JobRun::JobRun(JobModel& model, JobParts& parts) : m_model(model), m_parts(parts)
 {

@@ -25,7 +25,15 @@ struct OutputOptions {
     // Each output is read again when written: its length, and for a copied
     // piece its samples, must be the source's.
     bool verify = false;
+    // Pieces of a split encoded at the same time, each on a thread of its own
+    // (1: one after the other on the job's thread). A lossless split copies
+    // one piece at a time whatever it says: copying waits on the disk.
+    int workers = 1;
 };
+
+// The number of workers a setting asks for: the number of processor cores
+// for 0 or below.
+int workersFor(int setting);
 
 // The component objects and hooks a job writes through; all outlive the job.
 struct JobParts {
@@ -41,6 +49,12 @@ struct JobParts {
     // (`failure`) not passing its check. The row says so as well.
     std::function<void(const std::string& outputPath, const std::string& text, bool failure)>
         notePiece;
+    // Configures a writer of a split's worker as configureWriter does
+    // `writer`, with the MP3 settings in `encoder`. Called on the job's thread
+    // while the worker is idle. Without it a split runs on one worker.
+    std::function<void(audio::OutputFormat format, audio::IAudioFile2& writer,
+                       audio::IAudioFile2LameEnc& encoder)>
+        configureWorkerWriter{};
 };
 
 class JobRun : public JobControl {

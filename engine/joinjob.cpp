@@ -2,6 +2,7 @@
 
 #include "audio/audioerror.h"
 #include "audio/units.h"
+#include "engine/blockpipe.h"
 #include "engine/leftovers.h"
 #include "engine/outputnaming.h"
 #include "engine/pieces.h"
@@ -17,6 +18,9 @@
 namespace brisklet::engine {
 
 namespace {
+
+// Blocks (of up to a second each) decoded ahead of the encoder.
+constexpr size_t pipeBlocks = 4;
 
 class JoinRun : public JobRun {
 public:
@@ -38,10 +42,19 @@ public:
         writer.OpenWrite(outputPath);
         writer.SetBlockFormat(m_rate, m_channels);
 
-        for (int i = 0; i < static_cast<int>(entries().size()); ++i) {
-            if (!keepGoing())
-                break;
-            joinSource(i);
+        {
+            // The writer encodes on the pipe's thread while the sources are
+            // decoded here.
+            BlockPipe pipe(writer, pipeBlocks);
+            m_sink = [&pipe](audio::SampleBlock block) { pipe.push(std::move(block)); };
+            for (int i = 0; i < static_cast<int>(entries().size()); ++i) {
+                if (!keepGoing())
+                    break;
+                joinSource(i);
+            }
+            if (!stopped())
+                pipe.drain();
+            m_sink = nullptr;
         }
         if (stopped()) {
             // An output cut short by Stop is not the join asked for: it goes,
@@ -170,8 +183,7 @@ private:
         reader().SetBlockFormat(m_rate, m_channels);
 
         if (!segmentMode()) {
-            copyJoinStretch(reader(), parts().writer, parts().transform, stretch, fades, m_progress,
-                            *this);
+            copyJoinStretch(reader(), m_sink, parts().transform, stretch, fades, m_progress, *this);
             reader().Close();
             model().setSegmentStatus(0, doneStatus());
             return;
@@ -188,8 +200,8 @@ private:
             stretch.sourceFrames = std::max<int64_t>(0, end - begin);
             if (stretch.sourceFrames > 0) {
                 reader().Seek(begin, audio::SeekMode::Exact);
-                copyJoinStretch(reader(), parts().writer, parts().transform, stretch, fades,
-                                m_progress, *this);
+                copyJoinStretch(reader(), m_sink, parts().transform, stretch, fades, m_progress,
+                                *this);
             }
             model().setSegmentStatus(j, doneStatus());
         }
@@ -197,6 +209,7 @@ private:
     }
 
     const Mode m_mode;
+    BlockSink m_sink; // the writer's pipe while the sources are read
     int m_rate = 0;
     int m_channels = 0;
     JoinProgress m_progress;

@@ -4,9 +4,11 @@
 #include "audio/units.h"
 #include "engine/leftovers.h"
 #include "engine/outputnaming.h"
+#include "engine/parallelsplit.h"
 #include "engine/pieceplan.h"
 #include "engine/pieces.h"
 #include "engine/progress.h"
+#include "engine/splitpiece.h"
 #include "lossless/piece_copier.h"
 
 #include <algorithm>
@@ -16,17 +18,6 @@
 namespace brisklet::engine {
 
 namespace {
-
-// A source that ends inside a piece has changed since it was added (or is
-// damaged there): the piece would be silently short.
-std::string endedEarly(const std::string& path, int64_t written, int64_t length)
-{
-    return "cannot read " + path + ": it ended " + std::to_string(length - written) +
-           " frames before the end of a piece; has it changed since it was added?";
-}
-
-// A status that begins with it marks an output that did not pass its check.
-const std::string checkFailedStatus = "Check failed";
 
 class SplitRun : public JobRun {
 public:
@@ -110,7 +101,7 @@ private:
             if (reason.empty()) {
                 if (m_mode == Mode::ByCount)
                     model().setSegmentStatus(k, segmentstatus::Finish);
-                finishPiece(i, k, path, start, length, true, {});
+                finishPiece(k, path, start, length, true, {});
                 return;
             }
         }
@@ -167,7 +158,7 @@ private:
             return;
         }
         if (written < length)
-            throw audio::AudioError(endedEarly(entry.path, written, length));
+            throw audio::AudioError(endedEarlyMessage(entry.path, written, length));
 
         if (m_mode == Mode::ByCount)
             model().setSegmentStatus(k, segmentstatus::Finish);
@@ -175,32 +166,16 @@ private:
         std::string note;
         if (!reason.empty())
             note = "encoded as " + audio::displayNameOf(format) + ": " + reason;
-        finishPiece(i, k, path, start, length, false, note);
+        finishPiece(k, path, start, length, false, note);
     }
 
     // Tags, the row's status, the note of a piece not copied, and the check.
-    void finishPiece(int i, int k, const std::string& path, int64_t start, int64_t length,
-                     bool copied, const std::string& note)
+    void finishPiece(int k, const std::string& path, int64_t start, int64_t length, bool copied,
+                     const std::string& note)
     {
-        const tags::AudioFileinfo record = pieceTagRecord(model(), m_of);
         m_outputs.push_back(path);
-        if (parts().carryTags)
-            parts().carryTags(path, record);
-        std::string status = segmentstatus::Finish;
-        if (!note.empty()) {
-            status += " (" + note + ")";
-            if (parts().notePiece)
-                parts().notePiece(path, note, false);
-        }
-        if (parts().options.verify) {
-            const std::string problem = lossless::checkOutput(
-                path, length, copied ? entries()[i].path : std::string(), start);
-            if (!problem.empty()) {
-                status = checkFailedStatus + ": " + problem;
-                if (parts().notePiece)
-                    parts().notePiece(path, problem, true);
-            }
-        }
+        const std::string status =
+            finishWrittenPiece(model(), parts(), m_of, path, start, length, copied, note);
         if (m_mode != Mode::ByCount || status != segmentstatus::Finish)
             model().setSegmentStatus(k, status);
     }
@@ -226,6 +201,8 @@ std::vector<std::string> runSplit(JobModel& model, JobParts& parts,
     if (!mode)
         return {};
     removeOldLeftovers(state.OutputDirectory);
+    if (parts.options.workers > 1 && !parts.options.lossless && parts.configureWorkerWriter)
+        return runParallelSplit(model, parts, outputFormat, *mode);
     SplitRun run(model, parts, outputFormat, *mode);
     try {
         return run.run();

@@ -16,7 +16,8 @@ namespace brisklet::engine {
 // Stop is removed and its row left unconverted; the view is told how many
 // pieces were written. An error ends the job cleanly (reader and writer closed,
 // `converting` cleared, progress emptied, segment counts given back) and is
-// then rethrown for the caller to show once.
+// then rethrown for the caller to show once. With more than one worker (and
+// a hook to configure theirs) the pieces are encoded side by side.
 std::vector<std::string> runSplit(JobModel& model, JobParts& parts,
                                   audio::OutputFormat outputFormat);
 

@@ -70,6 +70,9 @@ inline constexpr SettingKey skin = booleanKey("BKL", "Skin", false);
 // Whether every output is read again and checked once written; read by the
 // jobs when they start, not one of the general settings the window mirrors.
 inline constexpr SettingKey verifyOutputs = booleanKey("BKL", "Verify", false);
+// Pieces a split encodes at the same time; 0 (or below) is one per processor
+// core. Read by the jobs when they start, like the check above.
+inline constexpr SettingKey workers = integerKey("BKL", "Workers", 0);
 
 // The settings dialog's output-path field as typed; written on OK, never read.
 inline constexpr SettingKey mainPath = textKey("Main", "Path");

@@ -177,6 +177,7 @@ void Tfm_set::loadGeneralPage()
     m_fadeIn->setChecked(s.fadeIn);
     m_fadeOut->setChecked(s.fadeOut);
     m_verify->setChecked(readFlag(m_profile, keys::verifyOutputs));
+    m_workers->setValue(std::max(0, readKey(m_profile, keys::workers)));
     showFadeLength(m_fadeInTime, s.fadeInMs);
     showFadeLength(m_fadeOutTime, s.fadeOutMs);
     m_pieces->load(loadPieceSettings(m_profile));
@@ -327,6 +328,7 @@ void Tfm_set::OkClick()
         m_mirrors.fadeInMs = *fadeInMs;
         m_mirrors.fadeOutMs = *fadeOutMs;
         writeKey(m_profile, keys::verifyOutputs, m_verify->isChecked() ? 1 : 0);
+        writeKey(m_profile, keys::workers, m_workers->value());
         for (const SettingKey* key : formatKeys)
             writeKey(m_profile, *key, bindingOf(*key).get());
         savePieceSettings(m_profile, m_pieces->value());

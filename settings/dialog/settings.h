@@ -193,6 +193,7 @@ private:
     QCheckBox* m_fadeIn = nullptr;
     QCheckBox* m_fadeOut = nullptr;
     QCheckBox* m_verify = nullptr; // "ck_verify": check what was written
+    QSpinBox* m_workers = nullptr; // "sp_workers": pieces encoded at once, 0 one per core
     QComboBox* m_fadeInTime = nullptr;
     QComboBox* m_fadeOutTime = nullptr;
     QLineEdit* m_dir = nullptr;

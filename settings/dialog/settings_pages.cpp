@@ -291,8 +291,19 @@ QWidget* Tfm_set::buildGeneralPage()
     m_verify->setToolTip(QStringLiteral("Read every output again: its length, and for a lossless "
                                         "piece its samples, must be the source's"));
 
+    m_workers = spinField("sp_workers", 0, 64);
+    m_workers->setSpecialValueText(QStringLiteral("One per core"));
+    m_workers->setToolTip(QStringLiteral("Pieces of a split encoded at the same time"));
+    auto* workersRow = new QHBoxLayout;
+    workersRow->setContentsMargins(0, 0, 0, 0);
+    workersRow->addWidget(new QLabel(QStringLiteral("Pieces encoded at once: ")));
+    workersRow->addWidget(m_workers);
+    workersRow->addStretch();
+    auto* workers = new QWidget;
+    workers->setLayout(workersRow);
+
     m_pieces = new PiecesGroup;
-    return pageOf(column({modeBox, fadeBox, pathBox, m_pieces, m_verify}));
+    return pageOf(column({modeBox, fadeBox, pathBox, m_pieces, workers, m_verify}));
 }
 
 QWidget* Tfm_set::buildMp3GeneralPage()

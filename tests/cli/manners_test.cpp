@@ -81,6 +81,8 @@ TEST_F(Manners, OptionsNobodyUsesAreRefusedBeforeAnythingIsWritten)
         "split --out out --mode time --count 2 ",       // only with --mode count
         "split --out out --mode count --segment 1-2 ",  // pieces come from --count
         "join --output x --seconds 5 ",                 // join pieces whole sources
+        "split --out out --jobs 0 ",                    // at least one worker
+        "join --output x --jobs 2 ",                    // a join is not cut in pieces
         "join --out out --output /tmp/brisklet-abs-x ", // DIR unused with an absolute NAME
         "info --quiet ",
         "tags --out out ",

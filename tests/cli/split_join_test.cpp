@@ -159,9 +159,10 @@ TEST_F(CliFixture, InterruptStopsLikeStopRemovesThePartialPieceAndSaysSo)
 TEST_F(CliFixture, ProgressUpdatesInPlaceOnATerminalAndStaysOffStdout)
 {
     std::string source = tone("song.wav", 5);
-    const std::string arguments = "split --mode time --seconds 2 --format wav --settings " +
-                                  shellQuote(settings) + " --out " + shellQuote(out) + " " +
-                                  shellQuote(source);
+    // One worker: the percentage is then the piece's, and reaches 50 % in each.
+    const std::string arguments =
+        "split --mode time --seconds 2 --format wav --jobs 1 --settings " + shellQuote(settings) +
+        " --out " + shellQuote(out) + " " + shellQuote(source);
     // Under a pseudo terminal stdout and stderr share one screen.
     CommandResult tty =
         runCommand("script -qec " + shellQuote(cli() + " " + arguments) + " /dev/null");

@@ -82,7 +82,7 @@ TEST_F(SettingsDialogTest, TabGoesFromTheTreeThroughThePageInReadingOrder)
                 "cb_fadein cb_fadeintime cb_fadeout cb_fadeouttime edt_dir bt_dir edt_name "
                 "ud_silence_db qt_spinbox_lineedit ud_silence_pause qt_spinbox_lineedit "
                 "ud_silence_piece qt_spinbox_lineedit ck_silence_trim ck_tracknumbers ck_writecue "
-                "ck_verify")
+                "sp_workers qt_spinbox_lineedit ck_verify")
                 .toStdString());
         dialog->btn_cancel()->click();
     });
