@@ -5,7 +5,7 @@
 #include "app/preview.h"
 #include "app/userdialogs.h"
 #include "audio/audiofile.h"
-#include "audio/player.h"
+#include "audio/player/player.h"
 #include "engine/jobmodel.h"
 #include "settings/profilefile.h"
 #include "skin/skin.h"

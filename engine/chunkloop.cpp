@@ -1,6 +1,6 @@
 #include "engine/chunkloop.h"
 
-#include "audio/units.h"
+#include "base/units.h"
 
 #include <algorithm>
 #include <cmath>

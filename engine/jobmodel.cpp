@@ -1,6 +1,6 @@
 #include "engine/jobmodel.h"
 
-#include "audio/units.h"
+#include "base/units.h"
 
 #include <cerrno>
 #include <exception>
