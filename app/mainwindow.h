@@ -5,7 +5,7 @@
 #include "app/preview.h"
 #include "app/userdialogs.h"
 #include "audio/audiofile.h"
-#include "audio/player.h"
+#include "audio/player/player.h"
 #include "engine/jobmodel.h"
 #include "settings/profilefile.h"
 #include "skin/skin.h"
@@ -163,8 +163,8 @@ private:
     void barScrollTrack(skin::SkinObject* source);
     void barMouseUp(skin::SkinObject* source);
 
-    // Operations that later parts of the program provide; each does nothing
-    // until its part is plugged in here (mainwindow_hooks.cpp).
+    // The settings dialog and the tag editor (mainwindow_settings.cpp,
+    // mainwindow_hooks.cpp), the segment editor and the jobs.
     void showSettingsDialog();
     void createSettingsDialog();
     void showTagEditor();

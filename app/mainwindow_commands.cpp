@@ -2,7 +2,7 @@
 // them a running job (`converting`) turns away.
 #include "app/about.h"
 #include "app/mainwindow.h"
-#include "audio/units.h"
+#include "base/units.h"
 #include "engine/foldersources.h"
 #include "settings/dialog/dir.h"
 

@@ -1,5 +1,5 @@
-// The operations that later parts of the program provide. Each hook does
-// nothing until its part plugs in here, with one line.
+// The window's modal dialogs over the whole source list: the settings dialog
+// Tfm_set and the tag editor Tfm_id3.
 #include "app/mainwindow.h"
 #include "app/mainwindow_tags.h"
 #include "settings/dialog/settings.h"
@@ -22,9 +22,7 @@ void Tfm_main::showTagEditor()
     m_id3->edit(host);
 }
 
-// The split and join hooks (runSplitJob, joinSaveDialogStep, runJoinJob) are
-// in mainwindow_jobs.cpp.
-
-// Preview playback: mainwindow_preview.cpp.
+// The split and the join (runSplitJob, joinSaveDialogStep, runJoinJob) are in
+// mainwindow_jobs.cpp, preview playback in mainwindow_preview.cpp.
 
 } // namespace brisklet::app

@@ -3,7 +3,7 @@
 // "timecaption" follow the played frames; dragging the bar moves the playback.
 #include "app/mainwindow.h"
 
-#include "audio/units.h"
+#include "base/units.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 #include "app/tfm_wave.h"
 
-#include "audio/units.h"
+#include "base/units.h"
 
 #include <QHBoxLayout>
 #include <QKeyEvent>

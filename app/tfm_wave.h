@@ -5,7 +5,7 @@
 
 #include "app/waveformview.h"
 #include "audio/audiofile.h"
-#include "audio/player.h"
+#include "audio/player/player.h"
 #include "engine/segmentedit.h"
 #include "waveform/peakcache.h"
 #include "waveform/peakjob.h"

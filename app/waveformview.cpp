@@ -1,6 +1,6 @@
 #include "app/waveformview.h"
 
-#include "audio/units.h"
+#include "base/units.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>

@@ -1,15 +1,13 @@
 #pragma once
 // Every failure of the audio component is an AudioError whose message names the
-// file and the reason, e.g. "x.mp3 is not a supported audio file".
+// file and the reason, e.g. "x.mp3 is not a supported audio file". It is the
+// base library's file error, so that a failed output file and a failed encoder
+// are caught alike.
 
-#include <stdexcept>
-#include <string>
+#include "base/fileerror.h"
 
 namespace brisklet::audio {
 
-class AudioError : public std::runtime_error {
-public:
-    explicit AudioError(const std::string& message) : std::runtime_error(message) {}
-};
+using AudioError = base::FileError;
 
 } // namespace brisklet::audio

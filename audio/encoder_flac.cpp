@@ -4,8 +4,8 @@
 // completes, through the seek the output file allows.
 
 #include "audio/encoders.h"
-#include "audio/output_file.h"
 #include "audio/pcm_integer.h"
+#include "base/output_file.h"
 
 #include <FLAC/stream_encoder.h>
 
@@ -21,21 +21,21 @@ constexpr int64_t ChunkFrames = 4096;
 FLAC__StreamEncoderWriteStatus writeBytes(const FLAC__StreamEncoder*, const FLAC__byte buffer[],
                                           size_t bytes, uint32_t, uint32_t, void* user)
 {
-    return static_cast<OutputFile*>(user)->write(buffer, bytes)
+    return static_cast<base::OutputFile*>(user)->write(buffer, bytes)
                ? FLAC__STREAM_ENCODER_WRITE_STATUS_OK
                : FLAC__STREAM_ENCODER_WRITE_STATUS_FATAL_ERROR;
 }
 
 FLAC__StreamEncoderSeekStatus seekTo(const FLAC__StreamEncoder*, FLAC__uint64 offset, void* user)
 {
-    return static_cast<OutputFile*>(user)->seek(static_cast<int64_t>(offset), SEEK_SET)
+    return static_cast<base::OutputFile*>(user)->seek(static_cast<int64_t>(offset), SEEK_SET)
                ? FLAC__STREAM_ENCODER_SEEK_STATUS_OK
                : FLAC__STREAM_ENCODER_SEEK_STATUS_ERROR;
 }
 
 FLAC__StreamEncoderTellStatus tellAt(const FLAC__StreamEncoder*, FLAC__uint64* offset, void* user)
 {
-    const int64_t at = static_cast<OutputFile*>(user)->tell();
+    const int64_t at = static_cast<base::OutputFile*>(user)->tell();
     if (at < 0)
         return FLAC__STREAM_ENCODER_TELL_STATUS_ERROR;
     *offset = static_cast<FLAC__uint64>(at);
@@ -119,7 +119,7 @@ private:
         return FLAC__StreamEncoderStateString[FLAC__stream_encoder_get_state(m_encoder)];
     }
 
-    OutputFile m_file;
+    base::OutputFile m_file;
     int m_rate;
     int m_channels;
     double m_scale;

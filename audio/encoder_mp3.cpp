@@ -8,7 +8,7 @@
 #include "audio/encoders.h"
 #include "audio/lame_setup.h"
 #include "audio/mp3_info_frame.h"
-#include "audio/output_file.h"
+#include "base/output_file.h"
 
 #include <algorithm>
 #include <vector>
@@ -134,7 +134,7 @@ private:
         m_file.throwIfFailed();
     }
 
-    OutputFile m_file;
+    base::OutputFile m_file;
     std::vector<unsigned char> m_buffer;
     LameStreamFormat m_format;
     struct LameClose {

@@ -2,8 +2,8 @@
 // written empty (libvorbis's vendor string only); tags are added afterwards.
 
 #include "audio/encoders.h"
-#include "audio/output_file.h"
 #include "audio/vorbis_setup.h"
+#include "base/output_file.h"
 
 #include <algorithm>
 #include <ogg/ogg.h>
@@ -121,7 +121,7 @@ private:
         vorbis_info_clear(&m_info);
     }
 
-    OutputFile m_file;
+    base::OutputFile m_file;
     int m_rate;
     int m_channels;
     bool m_started = false;

@@ -4,7 +4,7 @@
 // written, so the output decodes to exactly what was written.
 
 #include "audio/encoders.h"
-#include "audio/output_file.h"
+#include "base/output_file.h"
 
 #include <opus/opusenc.h>
 
@@ -18,7 +18,7 @@ constexpr int64_t ChunkFrames = 4096;
 
 int writeBytes(void* user, const unsigned char* data, opus_int32 length)
 {
-    return static_cast<OutputFile*>(user)->write(data, static_cast<size_t>(length)) ? 0 : 1;
+    return static_cast<base::OutputFile*>(user)->write(data, static_cast<size_t>(length)) ? 0 : 1;
 }
 
 int closeStream(void*)
@@ -96,7 +96,7 @@ private:
         m_comments = nullptr;
     }
 
-    OutputFile m_file;
+    base::OutputFile m_file;
     int m_channels;
     OggOpusComments* m_comments = nullptr;
     OggOpusEnc* m_encoder = nullptr;

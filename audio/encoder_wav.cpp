@@ -4,9 +4,9 @@
 // under 4 GiB, RF64 beyond.
 
 #include "audio/encoders.h"
-#include "audio/output_file.h"
 #include "audio/pcm_integer.h"
 #include "audio/wavheader.h"
+#include "base/output_file.h"
 
 #include <bit>
 #include <cmath>
@@ -80,7 +80,7 @@ private:
         }
     }
 
-    OutputFile m_file;
+    base::OutputFile m_file;
     WavLayout m_layout;
     uint64_t m_dataBytes = 0;
     std::vector<unsigned char> m_bytes;

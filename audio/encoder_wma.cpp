@@ -11,8 +11,8 @@
 
 #include "audio/audioerror.h"
 #include "audio/encoders.h"
-#include "audio/output_file.h"
 #include "audio/wma_profiles.h"
+#include "base/output_file.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -32,13 +32,14 @@ constexpr int IoBufferBytes = 1 << 16;
 
 int writePacket(void* opaque, uint8_t* data, int size)
 {
-    return static_cast<OutputFile*>(opaque)->write(data, static_cast<size_t>(size)) ? size
-                                                                                    : AVERROR(EIO);
+    return static_cast<base::OutputFile*>(opaque)->write(data, static_cast<size_t>(size))
+               ? size
+               : AVERROR(EIO);
 }
 
 int64_t seekPacket(void* opaque, int64_t offset, int whence)
 {
-    auto* file = static_cast<OutputFile*>(opaque);
+    auto* file = static_cast<base::OutputFile*>(opaque);
     if (whence & AVSEEK_SIZE)
         return file->size();
     return file->seek(offset, whence & ~AVSEEK_FORCE) ? file->tell() : AVERROR(EIO);
@@ -212,7 +213,7 @@ private:
         }
     }
 
-    OutputFile m_file;
+    base::OutputFile m_file;
     int m_rate;
     int m_channels;
     AVFormatContext* m_format = nullptr;

@@ -3,7 +3,7 @@
 // sees per second. Run with SDL_AUDIODRIVER=dummy (or on a real device).
 // Target: playback starts within 100 ms of Play.
 
-#include "audio/player.h"
+#include "audio/player/player.h"
 
 #include <algorithm>
 #include <chrono>

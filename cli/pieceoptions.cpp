@@ -1,6 +1,6 @@
 #include "cli/pieceoptions.h"
 
-#include "audio/units.h"
+#include "base/units.h"
 #include "engine/pieceplan.h"
 #include "engine/proposalcommands.h"
 #include "engine/proposedsegments.h"

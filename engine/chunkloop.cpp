@@ -1,6 +1,6 @@
 #include "engine/chunkloop.h"
 
-#include "audio/units.h"
+#include "base/units.h"
 
 #include <algorithm>
 #include <cmath>
@@ -13,16 +13,6 @@ namespace {
 int progressOf(int64_t part, int64_t whole)
 {
     return static_cast<int>(scaled(part, 10000, whole));
-}
-
-// Frames at `toRate` that `frames` frames at `fromRate` stand for, rounded to
-// nearest with halves to even.
-int64_t atRate(int64_t frames, int fromRate, int toRate)
-{
-    if (fromRate == toRate || fromRate <= 0 || toRate <= 0)
-        return frames;
-    return static_cast<int64_t>(
-        std::nearbyint(static_cast<double>(frames) * toRate / static_cast<double>(fromRate)));
 }
 
 // Applies the part [from, from + block's frames) of a linear ramp over `span`
@@ -43,6 +33,14 @@ void fadeSlice(audio::IAudioTransform2& transform, audio::SampleBlock& block, in
 }
 
 } // namespace
+
+int64_t framesAtRate(int64_t frames, int fromRate, int toRate)
+{
+    if (fromRate == toRate || fromRate <= 0 || toRate <= 0)
+        return frames;
+    return static_cast<int64_t>(
+        std::nearbyint(static_cast<double>(frames) * toRate / static_cast<double>(fromRate)));
+}
 
 int64_t copyPiece(audio::IAudioFile2& reader, audio::IAudioFile2& writer,
                   audio::IAudioTransform2& transform, int64_t length, const Fades& fades,
@@ -91,22 +89,28 @@ void copyJoinStretch(audio::IAudioFile2& reader, const BlockSink& write,
                      const Fades& fades, JoinProgress& progress, JobControl& control)
 {
     const int outputRate = stretch.outputRate;
+    const auto atOutputRate = [&](int64_t sourceFrames) {
+        return framesAtRate(sourceFrames, stretch.sourceRate, outputRate);
+    };
     const int64_t chunk = std::max<int64_t>(1, int64_t{outputRate} * reader.Channels());
     const bool bounded = stretch.sourceFrames >= 0;
+    // Where the output stands when this stretch is done, if it reads to its end.
+    const int64_t known = bounded ? stretch.sourceFrames : stretch.knownFrames;
+    const int64_t stretchEnd = known >= 0 ? progress.done + atOutputRate(known) : -1;
     int64_t position = 0; // source frames taken from this stretch
     for (;;) {
         if (!control.keepGoing())
-            break;
+            return;
         if (bounded && position >= stretch.sourceFrames)
             break;
-        // Limits in source frames; none for a whole source (its end stops it).
-        const int64_t remaining = bounded ? stretch.sourceFrames - position : INT64_MAX;
+        // Limits in output frames; none for a whole source (its end stops it).
+        const int64_t remaining =
+            bounded ? atOutputRate(stretch.sourceFrames - position) : INT64_MAX;
         const int64_t left = progress.total - progress.done;
         if (fades.hasFadeIn() && progress.done == 0 && progress.fadeInSpan == 0) {
-            const int64_t known = bounded ? stretch.sourceFrames : stretch.knownFrames;
             int64_t span = fades.fadeInFrames;
             if (known > 0)
-                span = std::min(span, known);
+                span = std::min(span, atOutputRate(known));
             progress.fadeInSpan = std::max<int64_t>(span, 1);
         }
         // The fade-in runs over the first fade-in length of the output (all of
@@ -114,14 +118,11 @@ void copyJoinStretch(audio::IAudioFile2& reader, const BlockSink& write,
         const bool fadeInHere = progress.done < progress.fadeInSpan;
         const bool fadeOutHere =
             fades.hasFadeOut() && (progress.fadeOutSpan > 0 || fades.fadeOutFrames >= left);
-        int64_t ask =
-            bounded ? std::min(chunk, atRate(remaining, stretch.sourceRate, outputRate)) : chunk;
+        int64_t ask = std::min(chunk, remaining);
         if (fadeInHere)
-            ask = std::max<int64_t>(1, std::min(ask, atRate(progress.fadeInSpan - progress.done,
-                                                            stretch.sourceRate, outputRate)));
+            ask = std::max<int64_t>(1, std::min(ask, progress.fadeInSpan - progress.done));
         if (fadeOutHere && left > 0)
-            ask =
-                std::min(chunk, atRate(std::min(left, remaining), stretch.sourceRate, outputRate));
+            ask = std::min(chunk, std::min(left, remaining));
         if (ask < 1)
             break;
 
@@ -129,12 +130,11 @@ void copyJoinStretch(audio::IAudioFile2& reader, const BlockSink& write,
         const int64_t frames = block.frameCount();
         if (frames < 1)
             break;
-        const int64_t consumed = atRate(frames, outputRate, stretch.sourceRate);
         if (fadeInHere) {
             const double span = static_cast<double>(progress.fadeInSpan);
             const double from = static_cast<double>(progress.done) / span;
             const double to =
-                static_cast<double>(std::min(progress.done + consumed, progress.fadeInSpan)) / span;
+                static_cast<double>(std::min(progress.done + frames, progress.fadeInSpan)) / span;
             transform.Fade(block, static_cast<float>(100.0 * from), static_cast<float>(100.0 * to));
         }
         if (fadeOutHere) {
@@ -144,14 +144,20 @@ void copyJoinStretch(audio::IAudioFile2& reader, const BlockSink& write,
                 progress.fadeOutSpan = std::max<int64_t>(left, 1);
             const double span = static_cast<double>(progress.fadeOutSpan);
             const double before = static_cast<double>(std::max<int64_t>(left, 0));
-            const double after = static_cast<double>(std::max<int64_t>(left - consumed, 0));
+            const double after = static_cast<double>(std::max<int64_t>(left - frames, 0));
             transform.Fade(block, static_cast<float>(100.0 * before / span),
                            static_cast<float>(100.0 * after / span));
         }
-        progress.done = std::min(progress.done + consumed, progress.total);
+        progress.done = std::min(progress.done + frames, progress.total);
         control.showProgress(progressOf(progress.done, progress.total));
         write(std::move(block));
-        position += consumed;
+        position += framesAtRate(frames, outputRate, stretch.sourceRate);
+    }
+    // A converted stretch may give a frame or two fewer than its length at the
+    // output's rate: the progress still counts it whole.
+    if (stretchEnd > progress.done) {
+        progress.done = std::min(stretchEnd, progress.total);
+        control.showProgress(progressOf(progress.done, progress.total));
     }
 }
 

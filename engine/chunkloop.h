@@ -20,7 +20,9 @@ public:
     virtual void showProgress(int q) = 0;
 };
 
-// Fade lengths in frames of the source; 0 or below means no fade.
+// Fade lengths in frames, of the source for a split and of the output for a
+// join; 0 or below means no fade (a source shorter than one second scales its
+// fades to -1).
 struct Fades {
     bool fadeIn = false;
     int64_t fadeInFrames = 0;
@@ -41,7 +43,12 @@ int64_t copyPiece(audio::IAudioFile2& reader, audio::IAudioFile2& writer,
                   audio::IAudioTransform2& transform, int64_t length, const Fades& fades,
                   JobControl& control);
 
-// Progress of a join over all its sources, in frames of the sources.
+// Frames at `toRate` that `frames` frames at `fromRate` stand for, rounded to
+// nearest with halves to even; unchanged when either rate is unknown.
+int64_t framesAtRate(int64_t frames, int fromRate, int toRate);
+
+// Progress of a join over all its sources, in frames of the output: a fade is
+// as long in seconds whatever the rate of the source it falls in.
 struct JoinProgress {
     int64_t total = 0;
     int64_t done = 0;
@@ -56,7 +63,7 @@ struct JoinProgress {
 // One stretch of a source that a join takes: `sourceFrames` frames of the
 // source from the reader's position, or all up to the source's end when
 // negative. The reader delivers blocks at `outputRate` (its block format) while
-// the source runs at `sourceRate`; counts are turned into source frames.
+// the source runs at `sourceRate`.
 struct JoinStretch {
     int64_t sourceFrames = -1;
     int sourceRate = 0;

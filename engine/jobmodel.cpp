@@ -1,6 +1,6 @@
 #include "engine/jobmodel.h"
 
-#include "audio/units.h"
+#include "base/units.h"
 
 #include <cerrno>
 #include <exception>
@@ -63,7 +63,9 @@ std::string JobModel::addSource(const std::string& path, AddOrigin origin)
         return tagsRead.pictureRefused; // the file is added all the same
 
     } catch (const std::exception&) {
-        // Reset the reader so that the next file starts from a clean state.
+        // Close the reader so that the next file opens on a clean object. The
+        // component's active flag is cycled as its callers always do; nothing
+        // in this program reads it.
         try {
             if (m_reader.IsOpen())
                 m_reader.Close();

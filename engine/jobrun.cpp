@@ -1,6 +1,6 @@
 #include "engine/jobrun.h"
 
-#include "audio/units.h"
+#include "base/units.h"
 #include "engine/progress.h"
 
 #include <thread>

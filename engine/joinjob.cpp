@@ -1,7 +1,7 @@
 #include "engine/joinjob.h"
 
 #include "audio/audioerror.h"
-#include "audio/units.h"
+#include "base/units.h"
 #include "engine/blockpipe.h"
 #include "engine/leftovers.h"
 #include "engine/outputnaming.h"
@@ -29,12 +29,12 @@ public:
     void run(const std::string& outputPath, audio::OutputFormat format)
     {
         parts().configureWriter(format);
-        m_progress.total = expectedTotal();
         closeIfOpen(reader());
         reader().OpenRead(entries().front().path);
         m_rate = reader().SampleRate();
         m_channels = reader().Channels();
         reader().Close();
+        m_progress.total = expectedTotal();
 
         audio::IAudioFile2& writer = parts().writer;
         writer.SetBlockFormat(m_rate, m_channels);
@@ -148,26 +148,38 @@ private:
         return piecesOf(m_mode, entries()[i], entries().front(), state());
     }
 
+    // Frames of the output, at its rate (the lossless join keeps the rate).
     int64_t expectedTotal()
     {
         int64_t total = 0;
         for (int i = 0; i < static_cast<int>(entries().size()); ++i) {
             const listrecord& entry = entries()[i];
+            int64_t frames = 0;
             if (!segmentMode()) {
-                total += entry.totalFrames;
-                continue;
+                frames = entry.totalFrames;
+            } else {
+                for (const Piece& piece : piecesOfSource(i))
+                    frames += std::max<int64_t>(0, frameOfEntryMs(piece.end, entry) -
+                                                       frameOfEntryMs(piece.begin, entry));
             }
-            for (const Piece& piece : piecesOfSource(i))
-                total += std::max<int64_t>(0, frameOfEntryMs(piece.end, entry) -
-                                                  frameOfEntryMs(piece.begin, entry));
+            total += framesAtRate(frames, entry.sampleRate, m_rate);
         }
         return total;
+    }
+
+    // The source's fades in frames of the output.
+    Fades outputFades(const listrecord& entry) const
+    {
+        Fades fades = fadesFor(entry);
+        for (int64_t* frames : {&fades.fadeInFrames, &fades.fadeOutFrames})
+            *frames = *frames > 0 ? framesAtRate(*frames, entry.sampleRate, m_rate) : *frames;
+        return fades;
     }
 
     void joinSource(int i)
     {
         const listrecord& entry = entries()[i];
-        const Fades fades = fadesFor(entry);
+        const Fades fades = outputFades(entry);
         selectSource(i, segmentMode());
         int rows = 0;
         if (segmentMode()) {

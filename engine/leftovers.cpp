@@ -1,6 +1,6 @@
 #include "engine/leftovers.h"
 
-#include "audio/output_file.h"
+#include "base/output_file.h"
 
 #include <chrono>
 #include <filesystem>
@@ -14,8 +14,8 @@ namespace brisklet::engine {
 bool isLeftoverName(const std::string& name)
 {
     // The mark and the random ending, as temporaryPrefixFor makes them.
-    const std::string mark = fs::path(audio::temporaryPrefixFor("x")).filename().string().substr(2);
-    const size_t suffix = audio::kTemporarySuffixBytes;
+    const std::string mark = fs::path(base::temporaryPrefixFor("x")).filename().string().substr(2);
+    const size_t suffix = base::kTemporarySuffixBytes;
     return name.size() > 1 + mark.size() + suffix && name.front() == '.' &&
            name.compare(name.size() - suffix - mark.size(), mark.size(), mark) == 0;
 }

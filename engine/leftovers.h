@@ -1,6 +1,6 @@
 #pragma once
 // Temporary files this program leaves when it is killed mid-write: hidden
-// names of the form audio::temporaryPrefixFor(target) + six characters. A job
+// names of the form base::temporaryPrefixFor(target) + six characters. A job
 // that starts in a folder removes the ones older than a day, which no running
 // job is still writing.
 

@@ -1,6 +1,6 @@
 #include "engine/progress.h"
 
-#include "audio/units.h"
+#include "base/units.h"
 
 namespace brisklet::engine {
 

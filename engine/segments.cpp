@@ -1,6 +1,6 @@
 #include "engine/segments.h"
 
-#include "audio/units.h"
+#include "base/units.h"
 #include "engine/pieces.h"
 
 #include <algorithm>

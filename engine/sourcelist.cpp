@@ -1,6 +1,6 @@
 #include "engine/sourcelist.h"
 
-#include "audio/units.h"
+#include "base/units.h"
 #include "tags/tagtext.h"
 
 #include <algorithm>

@@ -1,7 +1,7 @@
 #include "engine/splitjob.h"
 
 #include "audio/audioerror.h"
-#include "audio/units.h"
+#include "base/units.h"
 #include "engine/leftovers.h"
 #include "engine/outputnaming.h"
 #include "engine/parallelsplit.h"

@@ -233,7 +233,7 @@ MpegPiecePlan planMpegPiece(MpegStream& stream, int64_t start, int64_t end)
     return plan;
 }
 
-void writeMpegPiece(MpegStream& stream, const MpegPiecePlan& plan, audio::OutputFile& out)
+void writeMpegPiece(MpegStream& stream, const MpegPiecePlan& plan, base::OutputFile& out)
 {
     const MpegHeader info = infoHeader(stream.frame(plan.firstFrame).header);
     const int64_t infoAt = out.size();

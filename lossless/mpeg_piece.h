@@ -5,7 +5,7 @@
 // Xing/Info frame with a LAME tag tells a gapless decoder how much to drop at
 // each end, so that it outputs exactly the piece.
 
-#include "audio/output_file.h"
+#include "base/output_file.h"
 #include "lossless/mpeg_stream.h"
 
 #include <cstdint>
@@ -28,6 +28,6 @@ struct MpegPiecePlan {
 MpegPiecePlan planMpegPiece(MpegStream& stream, int64_t start, int64_t end);
 
 // Writes a planned piece (refusal empty) into `out`, from its current end.
-void writeMpegPiece(MpegStream& stream, const MpegPiecePlan& plan, audio::OutputFile& out);
+void writeMpegPiece(MpegStream& stream, const MpegPiecePlan& plan, base::OutputFile& out);
 
 } // namespace brisklet::lossless

@@ -21,26 +21,26 @@ constexpr sf_count_t kChunkFrames = 1 << 14;
 // written beside its name and renamed over it only when complete.
 sf_count_t outLength(void* data)
 {
-    return static_cast<audio::OutputFile*>(data)->size();
+    return static_cast<base::OutputFile*>(data)->size();
 }
 sf_count_t outSeek(sf_count_t offset, int whence, void* data)
 {
-    auto* out = static_cast<audio::OutputFile*>(data);
+    auto* out = static_cast<base::OutputFile*>(data);
     return out->seek(offset, whence) ? out->tell() : -1;
 }
 sf_count_t outRead(void* buffer, sf_count_t count, void* data)
 {
     return static_cast<sf_count_t>(
-        static_cast<audio::OutputFile*>(data)->read(buffer, static_cast<size_t>(count)));
+        static_cast<base::OutputFile*>(data)->read(buffer, static_cast<size_t>(count)));
 }
 sf_count_t outWrite(const void* buffer, sf_count_t count, void* data)
 {
-    return static_cast<audio::OutputFile*>(data)->write(buffer, static_cast<size_t>(count)) ? count
-                                                                                            : 0;
+    return static_cast<base::OutputFile*>(data)->write(buffer, static_cast<size_t>(count)) ? count
+                                                                                           : 0;
 }
 sf_count_t outTell(void* data)
 {
-    return static_cast<audio::OutputFile*>(data)->tell();
+    return static_cast<base::OutputFile*>(data)->tell();
 }
 
 bool isFloat(int subtype)
@@ -96,7 +96,7 @@ int64_t PcmSource::length() const
 
 namespace {
 
-SNDFILE* openOutput(audio::OutputFile& out, SF_INFO info)
+SNDFILE* openOutput(base::OutputFile& out, SF_INFO info)
 {
     static SF_VIRTUAL_IO io{outLength, outSeek, outRead, outWrite, outTell};
     info.frames = 0;
@@ -127,7 +127,7 @@ void PcmSource::copyInto(SNDFILE* to, int64_t start, int64_t end)
     }
 }
 
-void PcmSource::writePiece(int64_t start, int64_t end, audio::OutputFile& out)
+void PcmSource::writePiece(int64_t start, int64_t end, base::OutputFile& out)
 {
     SNDFILE* piece = openOutput(out, m_file->info);
     try {

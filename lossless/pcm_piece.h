@@ -4,7 +4,7 @@
 // floats, into a file of the source's container and sample format. FLAC is
 // encoded again, which is lossless by nature.
 
-#include "audio/output_file.h"
+#include "base/output_file.h"
 
 #include <cstdint>
 #include <string>
@@ -27,7 +27,7 @@ public:
     int64_t length() const;
 
     // Writes frames [start, end) into `out`, which must be empty.
-    void writePiece(int64_t start, int64_t end, audio::OutputFile& out);
+    void writePiece(int64_t start, int64_t end, base::OutputFile& out);
 
     // Whether frames of `other` can follow this source's in one file: the
     // same container, sample format, rate and channel count.
@@ -57,7 +57,7 @@ public:
     void commit();
 
 private:
-    audio::OutputFile m_out;
+    base::OutputFile m_out;
     sf_private_tag* m_file = nullptr;
 };
 

@@ -2,8 +2,8 @@
 
 #include "audio/audioerror.h"
 #include "audio/audiofile.h"
-#include "audio/output_file.h"
 #include "audio/sourceprobe.h"
+#include "base/output_file.h"
 #include "lossless/mpeg_piece.h"
 #include "lossless/pcm_piece.h"
 #include "lossless/vorbis_piece.h"
@@ -93,12 +93,12 @@ std::string PieceCopier::writePiece(int64_t start, int64_t end, const std::strin
         const MpegPiecePlan plan = planMpegPiece(*m_sources->mpeg, start, end);
         if (!plan.refusal.empty())
             return plan.refusal;
-        audio::OutputFile out(path);
+        base::OutputFile out(path);
         writeMpegPiece(*m_sources->mpeg, plan, out);
         out.commit();
         return {};
     }
-    audio::OutputFile out(path);
+    base::OutputFile out(path);
     if (m_sources->vorbis) {
         std::string refusal = m_sources->vorbis->writePiece(start, end, out);
         if (!refusal.empty())

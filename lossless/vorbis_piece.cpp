@@ -140,7 +140,7 @@ std::vector<uint8_t> emptyCommentHeader(const std::vector<uint8_t>& source)
     return out;
 }
 
-void writePage(audio::OutputFile& out, const ogg_page& page)
+void writePage(base::OutputFile& out, const ogg_page& page)
 {
     out.append(page.header, static_cast<size_t>(page.header_len));
     out.append(page.body, static_cast<size_t>(page.body_len));
@@ -187,7 +187,7 @@ void VorbisStream::restart()
         m_walk->readHeaders();
 }
 
-std::string VorbisStream::writePiece(int64_t start, int64_t end, audio::OutputFile& out)
+std::string VorbisStream::writePiece(int64_t start, int64_t end, base::OutputFile& out)
 {
     if (!m_refusal.empty())
         return m_refusal;

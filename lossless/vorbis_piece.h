@@ -6,7 +6,7 @@
 // overlaps the one before it). The granule positions make the decoder drop
 // what lies before the piece on the first audio page and after it on the last.
 
-#include "audio/output_file.h"
+#include "base/output_file.h"
 
 #include <cstdint>
 #include <cstdio>
@@ -33,7 +33,7 @@ public:
     // Writes reader frames [start, end) into `out`, or returns why they cannot
     // be copied (then nothing was written). Pieces in order cost one pass over
     // the source in all; an earlier piece starts the pass again.
-    std::string writePiece(int64_t start, int64_t end, audio::OutputFile& out);
+    std::string writePiece(int64_t start, int64_t end, base::OutputFile& out);
 
     struct Walk; // the packet walk over the source
 

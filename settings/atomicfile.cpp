@@ -1,6 +1,6 @@
 #include "settings/atomicfile.h"
 
-#include "audio/output_file.h"
+#include "base/output_file.h"
 
 #include <QFileInfo>
 
@@ -16,11 +16,11 @@ bool replaceFileAtomically(const std::string& path, const std::string& content,
     }
     const std::string targetPath = target.toStdString();
 
-    audio::OutputFile::Options options;
+    base::OutputFile::Options options;
     options.temporary = targetPath + tempSuffix;
     options.syncBeforeRename = true; // the rename must not reach the disk before the data
     std::error_code error;
-    audio::OutputFile file(targetPath, options, error);
+    base::OutputFile file(targetPath, options, error);
     if (error || !file.write(content.data(), content.size())) {
         return false;
     }

@@ -10,7 +10,7 @@ class ProfileFile;
 
 // The mirrors keep the names the rest of the program knows them by.
 struct GeneralSettings {
-    int FunctionChoice = 0;      // 0 Custom, 1 ByTime, 2 ByCount, 3 Unification
+    int FunctionChoice = 0;      // the way of cutting: a number of engine::Mode
     std::string OutputDirectory; // always ends in "/"
     int splitSeconds = 60;       // piece length for ByTime, at least 1
     int splitCount = 6;          // number of pieces for ByCount, at least 1

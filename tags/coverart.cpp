@@ -4,6 +4,7 @@
 #include "tags/coverart.h"
 
 #include "tags/id3.h"
+#include "tags/sourcetags.h"
 #include "tags/tagcarryover.h"
 #include "tags/tagerror.h"
 
@@ -507,17 +508,21 @@ Picture ReadPictureFile(const std::string& fileName)
 
 Picture ReadCoverPicture(const std::string& fileName)
 {
-    const std::string extension = lowerExtension(fileName);
-    if (extension == ".mp3")
+    switch (tagFamilyOf(fileName)) {
+    case TagFamily::Id3:
         return readId3(fileName);
-    if (extension == ".flac")
+    case TagFamily::Flac:
         return readFlac(fileName);
-    if (extension == ".ogg" || extension == ".opus")
+    case TagFamily::Vorbis:
+    case TagFamily::Opus:
         return readOgg(fileName);
-    if (extension == ".wma")
+    case TagFamily::Asf:
         return readAsf(fileName);
-    if (extension == ".m4a" || extension == ".mp4" || extension == ".m4b")
+    case TagFamily::Mp4:
         return readMp4(fileName);
+    case TagFamily::None:
+        break;
+    }
     return {};
 }
 

@@ -9,12 +9,11 @@
 
 namespace brisklet::tags {
 
-// The front cover (or, without one, the first picture) of the file, chosen by
-// its lower-cased extension (.mp3, .flac, .ogg, .opus, .wma, .m4a/.mp4/.m4b);
-// empty when it has none or cannot be read. A picture the file states as
-// larger than kMaxPictureBytes is refused before it is read: TagError
-// "The cover picture of <file> is larger than 16 MiB". Reading never changes
-// the file.
+// The front cover (or, without one, the first picture) of the file, read by
+// its tag family (tagFamilyOf); empty when it has none or cannot be read. A
+// picture the file states as larger than kMaxPictureBytes is refused before it
+// is read: TagError "The cover picture of <file> is larger than 16 MiB".
+// Reading never changes the file.
 Picture ReadCoverPicture(const std::string& fileName);
 
 // An image file as a front cover: JPEG, PNG or GIF by its content, checked

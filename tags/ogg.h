@@ -23,7 +23,7 @@ OGGTag oggTagFromComments(const std::vector<std::string>& comments);
 std::vector<std::string> commentsFromOggTag(const OGGTag& tag);
 
 // Replaces the file's comments by those of `tag` through a hidden temporary
-// file beside it (audio::temporaryPrefixFor) renamed over it; the file keeps
+// file beside it (base::temporaryPrefixFor) renamed over it; the file keeps
 // its permissions. Returns true when the file has been replaced. Throws
 // TagError "Cannot open " + name + ": " + reason, or "Cannot write comments: "
 // + reason (a failed final rename too); the temporary file is removed and the

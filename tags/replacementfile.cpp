@@ -10,7 +10,7 @@ namespace brisklet::tags {
 
 ReplacementFile::ReplacementFile(std::string target, std::string errorPrefix)
     : m_target(std::move(target)), m_errorPrefix(std::move(errorPrefix)),
-      m_file(m_target, audio::OutputFile::Options{}, m_createError)
+      m_file(m_target, base::OutputFile::Options{}, m_createError)
 {
     if (m_createError)
         throw TagError(m_errorPrefix + "cannot create a file beside " + m_target + ": " +

@@ -1,9 +1,9 @@
 #pragma once
 // Replaces a file atomically: the new content is written to a temporary file
-// beside it (a hidden name, audio::temporaryPrefixFor), which is given the old file's permissions
+// beside it (a hidden name, base::temporaryPrefixFor), which is given the old file's permissions
 // and renamed over it. Until then the old file stays whole; a failed write leaves it untouched.
 
-#include "audio/output_file.h"
+#include "base/output_file.h"
 
 #include <fstream>
 #include <string>
@@ -38,7 +38,7 @@ private:
     std::string m_target;
     std::string m_errorPrefix;
     std::error_code m_createError;
-    audio::OutputFile m_file;
+    base::OutputFile m_file;
 };
 
 } // namespace brisklet::tags

@@ -1,7 +1,7 @@
 #include "tags/wmatag.h"
 
 #include "audio/audioerror.h"
-#include "audio/output_file.h"
+#include "base/output_file.h"
 #include "tags/tagerror.h"
 #include "tags/tagtext.h"
 #include "tags/wmaudioinfo.h"
@@ -47,7 +47,7 @@ void replaceHeader(const std::string& fileName, size_t oldHeaderSize, const std:
     if (!in)
         throw TagError(prefix + "cannot read " + fileName + ": " + std::strerror(errno));
     try {
-        audio::OutputFile out(fileName);
+        base::OutputFile out(fileName);
         out.append(header.data(), header.size());
         std::vector<char> buffer(1 << 16);
         while (in) {

@@ -3,7 +3,7 @@
 // (real time). The player is the real one, wrapped to keep what it was handed.
 #include "windowfixture.h"
 
-#include "audio/units.h"
+#include "base/units.h"
 #include "tests/mocks/recording_player.h"
 
 #include <QDir>
@@ -414,18 +414,4 @@ TEST_F(PreviewTest, NoSoundDeviceGivesOneMessageAndTheWindowGoesOn)
     click("stop");
     expectIdle();
     EXPECT_EQ(dialogs.messages.size(), 2);
-}
-
-TEST_F(PreviewTest, ScreenshotWhileASegmentPlays)
-{
-    addSource("a.wav", 32);
-    selectSegment(10, 30);
-    click("play");
-    ASSERT_TRUE(waitUntil([&] { return pb()->GetPosition() > range() / 3; }));
-    QPixmap shot = window->grab();
-    const QString folder =
-        QString::fromLocal8Bit(qgetenv("BRISKLET_BUILD_DIR")) + QStringLiteral("/screenshots");
-    QDir().mkpath(folder);
-    EXPECT_TRUE(shot.save(folder + QStringLiteral("/main_window_preview.png")));
-    click("stop");
 }

@@ -3,7 +3,7 @@
 // tooltips, the keys in the menus, and FLAC where sources are chosen.
 #include "windowfixture.h"
 
-#include "audio/units.h"
+#include "base/units.h"
 #include "engine/segments.h"
 #include "engine/sourcelist.h"
 #include "settings/dialog/dir.h"

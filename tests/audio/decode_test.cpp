@@ -111,24 +111,20 @@ TEST(DecodePcm, VoxIsDialogicAdpcmAt8000Mono)
 TEST(DecodeMpeg, Mp3WithLameTagReadsExactlyTheEncodedLength)
 {
     TempDir dir;
-    std::vector<float> signal = makeSignal(kFrames, kRate, 2);
-    writeMp3(dir.file("a.mp3"), signal, kRate, 2);
-    Opened opened(dir.file("a.mp3"));
+    const std::string path = makeSource(dir, Source::Mp3, kFrames);
+    Opened opened(path);
     EXPECT_EQ(opened.reader->SampleRate(), kRate);
     EXPECT_EQ(opened.reader->Channels(), 2);
     EXPECT_EQ(opened.reader->TotalFrames(), kFrames); // delay and padding removed
     EXPECT_EQ(opened.frames(), kFrames);
-    DecodedAudio ffmpeg = decodeWithFfmpeg(dir.file("a.mp3"));
+    DecodedAudio ffmpeg = decodeWithFfmpeg(path);
     EXPECT_NEAR(static_cast<double>(ffmpeg.frames()), static_cast<double>(kFrames), 1152);
 }
 
 TEST(DecodeMpeg, VbrWithoutXingHeaderHasTheLengthOfAFullDecode)
 {
     TempDir dir;
-    writeToneWav(dir.file("in.wav"), kFrames, kRate, 2);
-    runOrFail("ffmpeg -v error -i " + shellQuote(dir.file("in.wav")) +
-              " -c:a libmp3lame -q:a 4 -write_xing 0 " + shellQuote(dir.file("vbr.mp3")));
-    Opened opened(dir.file("vbr.mp3"));
+    Opened opened(makeSource(dir, Source::Mp3VbrNoXing, kFrames));
     EXPECT_EQ(opened.reader->TotalFrames(), opened.frames());
     // No gapless information: whole MPEG frames, the encoder delay included.
     EXPECT_EQ(opened.frames() % 1152, 0);
@@ -200,12 +196,11 @@ TEST(DecodeMpeg, Mp2MonoReadsAtItsOwnRate)
 TEST(DecodeVorbis, OggReadsExactlyTheEncodedLengthAndMatchesFfmpeg)
 {
     TempDir dir;
-    std::vector<float> signal = makeSignal(kFrames, kRate, 2);
-    writeOgg(dir.file("a.ogg"), signal, kRate, 2);
-    Opened opened(dir.file("a.ogg"));
+    const std::string path = makeSource(dir, Source::Ogg, kFrames);
+    Opened opened(path);
     EXPECT_EQ(opened.reader->TotalFrames(), kFrames);
     EXPECT_EQ(opened.frames(), kFrames);
-    DecodedAudio ffmpeg = decodeWithFfmpeg(dir.file("a.ogg"));
+    DecodedAudio ffmpeg = decodeWithFfmpeg(path);
     ASSERT_EQ(ffmpeg.frames(), kFrames);
     EXPECT_LT(maxDifference(ffmpeg.samples.data(), opened.samples.data(), opened.samples.size()),
               1e-4f);
@@ -214,12 +209,12 @@ TEST(DecodeVorbis, OggReadsExactlyTheEncodedLengthAndMatchesFfmpeg)
 TEST(DecodeWma, WmaLengthIsThatOfAFullDecodeAndMatchesFfmpeg)
 {
     TempDir dir;
-    writeWma(dir.file("a.wma"), makeSignal(kFrames, kRate, 2), kRate, 2);
-    Opened opened(dir.file("a.wma"));
+    const std::string path = makeSource(dir, Source::Wma, kFrames);
+    Opened opened(path);
     EXPECT_EQ(opened.reader->SampleRate(), kRate);
     EXPECT_EQ(opened.reader->Channels(), 2);
     EXPECT_EQ(opened.reader->TotalFrames(), opened.frames());
-    DecodedAudio ffmpeg = decodeWithFfmpeg(dir.file("a.wma"));
+    DecodedAudio ffmpeg = decodeWithFfmpeg(path);
     ASSERT_EQ(ffmpeg.frames(), opened.frames());
     EXPECT_LT(maxDifference(ffmpeg.samples.data(), opened.samples.data(), opened.samples.size()),
               1e-4f);

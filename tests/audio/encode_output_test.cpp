@@ -5,7 +5,7 @@
 #include "testsupport.h"
 
 #include "audio/audioerror.h"
-#include "audio/output_file.h"
+#include "base/output_file.h"
 
 #include <gtest/gtest.h>
 
@@ -164,13 +164,13 @@ TEST(OutputFile, FixedTemporaryNameAndWritingByPath)
     const std::string target = dir.file("song.mp3");
     writeFileBytes(target, "old");
     fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
-    audio::OutputFile::Options options;
+    base::OutputFile::Options options;
     options.temporary = dir.file("song.temp");
     options.randomSuffix = false;
     options.syncBeforeRename = true;
     std::error_code error;
     {
-        audio::OutputFile file(target, options, error);
+        base::OutputFile file(target, options, error);
         ASSERT_FALSE(error);
         EXPECT_EQ(file.temporaryPath(), dir.file("song.temp"));
         file.closeHandle();
@@ -187,7 +187,7 @@ TEST(OutputFile, FixedTemporaryNameAndWritingByPath)
     // temporary file takes the name with a random ending.
     writeFileBytes(dir.file("song.temp"), "the user's own file");
     {
-        audio::OutputFile file(target, options, error);
+        base::OutputFile file(target, options, error);
         ASSERT_FALSE(error);
         EXPECT_EQ(file.temporaryPath().rfind(dir.file("song.temp-"), 0), 0u);
         EXPECT_TRUE(file.write("newer", 5));
@@ -199,7 +199,7 @@ TEST(OutputFile, FixedTemporaryNameAndWritingByPath)
     EXPECT_EQ(folderEntries(dir.path()), (std::vector<std::string>{"song.mp3", "song.temp"}));
     fs::remove(dir.file("song.temp"));
 
-    audio::OutputFile missing(dir.file("no/such/x.ini"), {}, error);
+    base::OutputFile missing(dir.file("no/such/x.ini"), {}, error);
     EXPECT_EQ(error, std::errc::no_such_file_or_directory);
     EXPECT_FALSE(missing.write("x", 1));
     missing.commit(error);
@@ -208,7 +208,7 @@ TEST(OutputFile, FixedTemporaryNameAndWritingByPath)
     options.temporary = target + ".brisklet-tmp-";
     options.randomSuffix = true;
     {
-        audio::OutputFile kept(target, options, error);
+        base::OutputFile kept(target, options, error);
         ASSERT_FALSE(error);
         EXPECT_EQ(kept.temporaryPath().size(), options.temporary.size() + 6);
         EXPECT_TRUE(kept.write("abandoned", 9));

@@ -168,6 +168,24 @@ TEST(JoinJob, FadeInOnlyAtTheStartAndFadeOutOverTheEndOfTheOutput)
     EXPECT_LT(rms(s, 7 * 8000, 8000), rms(s, 6 * 8000, 8000));
 }
 
+TEST(JoinJob, TheFadeOutBeginsWhereTheOutputHasItsLengthLeftWhateverTheSourceRates)
+{
+    JoinFixture f(wav44kMono);
+    std::string first = f.addTone("first.wav", 2, 44100, 1);
+    f.addTone("second.wav", 2, 22050, 1);
+    f.state().FunctionChoice = static_cast<int>(Mode::ByTime);
+    f.state().fadeOut = true;
+    f.state().fadeOutSeconds = 3;
+
+    std::vector<float> s = readPcmFile(f.join());
+
+    // Four seconds out, three of them fading: the first second is untouched.
+    ASSERT_NEAR(static_cast<double>(s.size()), 4 * 44100.0, 64);
+    const std::vector<float> source = readPcmFile(first);
+    EXPECT_NEAR(rms(s, 0, 44000), rms(source, 0, 44000), 0.002);
+    EXPECT_LT(rms(s, 2 * 44100, 22050), 0.8 * rms(source, 0, 22050));
+}
+
 TEST(JoinJob, ASourceShorterThanASecondIsJoinedWithItsFadeIgnored)
 {
     JoinFixture f;

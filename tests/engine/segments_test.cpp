@@ -1,7 +1,7 @@
 // Segment rows, totals and bar arithmetic of the four modes.
 #include "engine/segments.h"
 
-#include "audio/units.h"
+#include "base/units.h"
 
 #include <gtest/gtest.h>
 

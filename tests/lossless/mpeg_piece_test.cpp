@@ -50,7 +50,7 @@ std::string writePiece(MpegStream& stream, int64_t start, int64_t end, const std
         *planOut = plan;
     if (!plan.refusal.empty())
         return plan.refusal;
-    audio::OutputFile out(path);
+    base::OutputFile out(path);
     writeMpegPiece(stream, plan, out);
     out.commit();
     return {};

@@ -33,7 +33,7 @@ TEST(VorbisPieces, DecodeExactlyAsTheSourceOverTheSameFrames)
         SCOPED_TRACE("piece " + std::to_string(start) + "-" + std::to_string(end));
         const std::string path = dir.file("piece" + std::to_string(k) + ".ogg");
         {
-            audio::OutputFile out(path);
+            base::OutputFile out(path);
             ASSERT_EQ(stream.writePiece(start, end, out), "");
             out.commit();
         }
@@ -56,7 +56,7 @@ TEST(VorbisPieces, APieceInsideOnePacketIsRefusedBeforeAnythingIsWritten)
     const std::string source = dir.file("source.ogg");
     test::encodeWithFfmpeg(source, 44100, 44100, 1, "-c:a libvorbis -q:a 3");
     VorbisStream stream(source);
-    audio::OutputFile out(dir.file("piece.ogg"));
+    base::OutputFile out(dir.file("piece.ogg"));
     EXPECT_EQ(stream.writePiece(20000, 20010, out), "a piece within one Vorbis packet");
     EXPECT_EQ(out.size(), 0);
 }

@@ -2,7 +2,7 @@
 // A preview player that passes every call on to a real one and keeps what it
 // was handed: the calls in order and the samples of every block accepted.
 
-#include "audio/player.h"
+#include "audio/player/player.h"
 
 #include <memory>
 #include <string>

@@ -3,7 +3,7 @@
 // and a temporary file left behind is recognisable by its name.
 #include "robustness.h"
 
-#include "audio/output_file.h"
+#include "base/output_file.h"
 #include "settings/profilefile.h"
 #include "tags/id3.h"
 #include "tags/ogg.h"
@@ -93,7 +93,7 @@ TEST(KilledWrites, TagRewritesLeaveTheOldOrTheNewFile)
         write(1);
         versions.push_back(readFileBytes(path));
         const std::string temporary =
-            std::filesystem::path(audio::temporaryPrefixFor(path)).filename();
+            std::filesystem::path(base::temporaryPrefixFor(path)).filename();
         killDuring(write, [&] {
             const std::string now = readFileBytes(path);
             EXPECT_TRUE(now == versions[0] || now == versions[1])

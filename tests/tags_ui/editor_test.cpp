@@ -459,29 +459,6 @@ TEST_F(TagEditorTest, TagsMoveWithTheirRowsAndTheEditorShowsThem)
     withEditor([&] { EXPECT_EQ(editor().lv_id3()->topLevelItemCount(), 0); });
 }
 
-TEST_F(TagEditorTest, ScreenshotOfTheEditor)
-{
-    addThroughDialog({mp3("a.mp3", {.Title = "Morning interview",
-                                    .Artist = "Radio Nord",
-                                    .Album = "Talks 2024",
-                                    .Genre = "Speech"}),
-                      ogg("b.ogg", {.Album = "Field notes",
-                                    .Title = "Street ambience",
-                                    .Artist = "A. Walker",
-                                    .Genre = "Ambient"}),
-                      tone("Theme music.wav", 1.0)});
-    const QString folder = screenshotFolder();
-    withEditor([&] {
-        clickRow(1);
-        type(editor().edt_year(), QStringLiteral("2024"));
-        type(editor().edt_com(), QStringLiteral("Recorded at 7am\nnear the harbour"));
-        editor().edt_year()->setFocus();
-        QPixmap shot = editor().grab();
-        EXPECT_FALSE(shot.isNull());
-        EXPECT_TRUE(shot.save(folder + QStringLiteral("/tag_editor.png")));
-    });
-}
-
 TEST_F(TagEditorTest, AddingAFolderSeedsTheSameRecordsAsAddingTheFiles)
 {
     QDir().mkpath(QString::fromStdString(dir.file("music")));

@@ -1,4 +1,4 @@
-#include "audio/player_sdl.h"
+#include "audio/player/player_sdl.h"
 
 #define SDL_MAIN_HANDLED
 #include <SDL.h>

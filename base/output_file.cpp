@@ -1,6 +1,6 @@
-#include "audio/output_file.h"
+#include "base/output_file.h"
 
-#include "audio/audioerror.h"
+#include "base/fileerror.h"
 
 #include <cerrno>
 #include <cstring>
@@ -14,7 +14,7 @@
 
 namespace fs = std::filesystem;
 
-namespace brisklet::audio {
+namespace brisklet::base {
 
 namespace {
 
@@ -90,7 +90,7 @@ OutputFile::OutputFile(std::string targetPath, Options options) : m_target(std::
     std::error_code error;
     create(options, error);
     if (error)
-        throw AudioError("cannot create " + m_target + ": " + error.message());
+        throw FileError("cannot create " + m_target + ": " + error.message());
 }
 
 OutputFile::OutputFile(std::string targetPath, Options options, std::error_code& error)
@@ -214,8 +214,8 @@ void OutputFile::throwIfFailed() const
     if (!m_error)
         return;
     if (isDiskFull(m_error))
-        throw AudioError("disk full while writing " + m_target);
-    throw AudioError("cannot write " + m_target + ": " + std::strerror(m_error));
+        throw FileError("disk full while writing " + m_target);
+    throw FileError("cannot write " + m_target + ": " + std::strerror(m_error));
 }
 
 void OutputFile::closeHandle() noexcept
@@ -235,7 +235,7 @@ void OutputFile::commit()
     if (!error)
         return;
     throwIfFailed();
-    throw AudioError("cannot create " + m_target + ": " + error.message());
+    throw FileError("cannot create " + m_target + ": " + error.message());
 }
 
 void OutputFile::commit(std::error_code& error) noexcept
@@ -277,4 +277,4 @@ void OutputFile::commit(std::error_code& error) noexcept
     m_created = false;
 }
 
-} // namespace brisklet::audio
+} // namespace brisklet::base

@@ -9,7 +9,7 @@
 #include <string>
 #include <system_error>
 
-namespace brisklet::audio {
+namespace brisklet::base {
 
 // Random characters that end a temporary file's name.
 constexpr size_t kTemporarySuffixBytes = 6;
@@ -33,7 +33,7 @@ public:
         bool syncBeforeRename = false;
     };
 
-    // Creates the temporary file, open for writing. Throws AudioError
+    // Creates the temporary file, open for writing. Throws FileError
     // "cannot create <target>: <reason>".
     explicit OutputFile(std::string targetPath);
     OutputFile(std::string targetPath, Options options);
@@ -58,7 +58,7 @@ public:
 
     // Throwing forms for the encoders' own code.
     void append(const void* data, size_t size);
-    // Throws AudioError "disk full while writing <target>" (or "cannot write
+    // Throws FileError "disk full while writing <target>" (or "cannot write
     // <target>: <reason>") when an earlier call failed.
     void throwIfFailed() const;
 
@@ -68,7 +68,7 @@ public:
 
     // Flushes, closes and renames over the target (a symbolic link as target is
     // replaced itself); the file keeps the old target's permissions. Throws
-    // AudioError on any failure; the target is then unchanged and the
+    // FileError on any failure; the target is then unchanged and the
     // temporary file removed.
     void commit();
     // The same without throwing; `error` is cleared on success.
@@ -86,4 +86,4 @@ private:
     int m_error = 0;
 };
 
-} // namespace brisklet::audio
+} // namespace brisklet::base

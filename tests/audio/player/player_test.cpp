@@ -2,8 +2,8 @@
 // disk driver writes what was played to a file (faster than real time with a
 // short SDL_DISKAUDIODELAY).
 
-#include "audio/player.h"
-#include "audio/player_levels.h"
+#include "audio/player/player.h"
+#include "audio/player/player_levels.h"
 #include "testsupport.h"
 
 #include <QByteArray>

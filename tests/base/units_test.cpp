@@ -1,4 +1,4 @@
-#include "audio/units.h"
+#include "base/units.h"
 
 #include <gtest/gtest.h>
 

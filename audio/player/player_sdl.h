@@ -4,8 +4,8 @@
 // the events report is read on the caller's thread in deliverEvents(); nothing is
 // called back from SDL's sound thread.
 
-#include "audio/player.h"
-#include "audio/player_levels.h"
+#include "audio/player/player.h"
+#include "audio/player/player_levels.h"
 
 #include <chrono>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "audio/player_levels.h"
+#include "audio/player/player_levels.h"
 
 #include <algorithm>
 #include <cmath>
