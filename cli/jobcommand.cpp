@@ -1,6 +1,6 @@
 #include "cli/jobcommand.h"
 
-#include "audio/units.h"
+#include "base/units.h"
 #include "cli/interrupt.h"
 #include "cli/options.h"
 #include "cli/outputconfig.h"

@@ -1,6 +1,6 @@
 #include "engine/jobsummary.h"
 
-#include "audio/units.h"
+#include "base/units.h"
 
 #include <optional>
 

@@ -1,7 +1,7 @@
 #include "engine/splitworker.h"
 
 #include "audio/audioerror.h"
-#include "audio/units.h"
+#include "base/units.h"
 #include "engine/jobrun.h"
 #include "engine/outputnaming.h"
 #include "engine/splitpiece.h"

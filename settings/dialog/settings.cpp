@@ -3,7 +3,7 @@
 #include "settings/piecesettings.h"
 
 #include "audio/audiofile.h"
-#include "audio/units.h"
+#include "base/units.h"
 #include "settings/dialog/digitfield.h"
 #include "settings/dialog/dir.h"
 #include "settings/encoderconfig.h"

@@ -175,7 +175,7 @@ TEST(JoinJob, TheFadeOutBeginsWhereTheOutputHasItsLengthLeftWhateverTheSourceRat
     f.addTone("second.wav", 2, 22050, 1);
     f.state().FunctionChoice = static_cast<int>(Mode::ByTime);
     f.state().fadeOut = true;
-    f.state().fadeOutSeconds = 3;
+    f.state().fadeOutMs = 3000;
 
     std::vector<float> s = readPcmFile(f.join());
 

@@ -48,7 +48,7 @@ TEST(SplitWorkers, FourWorkersWriteTheNamesAndBytesOfOne)
     f.addTone("two.wav", 3, 44100, 1);
     f.model.sources().TagList()[0].Title = "Tone";
     f.state().FunctionChoice = static_cast<int>(Mode::ByTime);
-    f.state().splitSeconds = 2;
+    f.state().splitMs = 2000;
 
     for (audio::OutputFormat format : {audio::OutputFormat::Mp3, audio::OutputFormat::Ogg,
                                        audio::OutputFormat::Wav, audio::OutputFormat::Wma}) {
@@ -109,7 +109,7 @@ TEST(SplitWorkers, AnUnreadableSourceEndsTheJobWithItsMessageAndKeepsEarlierPiec
     const std::string bad = f.addTone("bad.wav", 6);
     writeFileBytes(bad, "no longer audio");
     f.state().FunctionChoice = static_cast<int>(Mode::ByTime);
-    f.state().splitSeconds = 2;
+    f.state().splitMs = 2000;
     useWorkers(f, 4);
 
     try {

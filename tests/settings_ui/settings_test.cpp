@@ -2,7 +2,7 @@
 // page tree, the number fields, the enabling rules, OK, Cancel and "Default".
 #include "settingsfixture.h"
 
-#include "audio/units.h"
+#include "base/units.h"
 #include "settings/dialog/dir.h"
 #include "settings/piecesettings.h"
 #include "settings/settingkeys.h"
