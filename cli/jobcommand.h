@@ -35,7 +35,7 @@ struct JobOptions {
     std::vector<SegmentTimes> segments;
     audio::OutputFormat format = audio::OutputFormat::Mp3;
     engine::OutputOptions outputOptions; // --format copy, --verify
-    std::optional<int> jobs; // split: pieces encoded at once (--jobs)
+    std::optional<int> jobs;             // split: pieces encoded at once (--jobs)
     std::optional<int64_t> fadeInMs;
     std::optional<int64_t> fadeOutMs;
     std::string settingsFile; // empty: the program's own settings file
