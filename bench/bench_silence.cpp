@@ -4,11 +4,8 @@
 // the median is printed). Needs ffmpeg on PATH.
 
 #include "audio/decoder.h"
+#include "bench/support/command_run.h"
 #include "proposals/silence.h"
-
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -45,26 +42,10 @@ Run timeInProcess(const std::function<void()>& work)
             cpuNow() - cpu};
 }
 
-double secondsOf(const timeval& t)
-{
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
-}
-
 Run timeCommand(const std::string& command)
 {
-    const auto start = std::chrono::steady_clock::now();
-    const pid_t pid = fork();
-    if (pid == 0) {
-        execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
-    if (!WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        std::fprintf(stderr, "failed: %s\n", command.c_str());
-    return {std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count(),
-            secondsOf(usage.ru_utime) + secondsOf(usage.ru_stime)};
+    const brisklet::bench::CommandRun run = brisklet::bench::runCommand(command);
+    return {run.seconds, run.cpuSeconds};
 }
 
 Run median(int repeats, const std::function<Run()>& once)

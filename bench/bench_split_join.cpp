@@ -8,9 +8,7 @@
 // alternated turns with ffmpeg. With $BRISKLET_CLI_BEFORE naming an earlier
 // build, the MP3 join runs with both, in turns.
 
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include "bench/support/command_run.h"
 
 #include <thread>
 
@@ -28,40 +26,8 @@ namespace fs = std::filesystem;
 
 namespace {
 
-struct Run {
-    double seconds = 0;    // wall time
-    double cpuSeconds = 0; // user + system time of the child and its descendants
-    long peakKb = 0;
-    bool ok = false;
-};
-
-double secondsOf(const timeval& t)
-{
-    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_usec) / 1e6;
-}
-
-// Runs a shell command line as one child; its wall time and the peak resident
-// memory of it and its descendants.
-Run measure(const std::string& command)
-{
-    auto start = std::chrono::steady_clock::now();
-    pid_t pid = fork();
-    if (pid == 0) {
-        execl("/bin/sh", "sh", "-c", command.c_str(), static_cast<char*>(nullptr));
-        _exit(127);
-    }
-    int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
-    Run run;
-    run.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    run.cpuSeconds = secondsOf(usage.ru_utime) + secondsOf(usage.ru_stime);
-    run.peakKb = usage.ru_maxrss;
-    run.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
-    if (!run.ok)
-        std::fprintf(stderr, "failed: %s\n", command.c_str());
-    return run;
-}
+using Run = brisklet::bench::CommandRun;
+constexpr auto measure = brisklet::bench::runCommand;
 
 std::string quote(const std::string& text)
 {

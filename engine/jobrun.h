@@ -102,6 +102,18 @@ private:
     bool m_stopped = false;
 };
 
+// Runs `job` (a JobRun) through `body`; after an error the job is abandoned
+// and the error passed on.
+template <typename Run, typename Body> decltype(auto) runOrAbandon(Run& job, Body&& body)
+{
+    try {
+        return body();
+    } catch (...) {
+        job.abandon();
+        throw;
+    }
+}
+
 // Closes the file when it is open.
 void closeIfOpen(audio::IAudioFile2& file);
 

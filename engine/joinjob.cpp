@@ -296,15 +296,7 @@ std::string runJoinJob(JobModel& model, JobParts& parts, const SaveChoice& choic
     }
     removeOldLeftovers(std::filesystem::path(outputPath).parent_path().string());
     JoinRun run(model, parts, *mode);
-    try {
-        if (copy)
-            run.runCopy(outputPath);
-        else
-            run.run(outputPath, format);
-    } catch (...) {
-        run.abandon();
-        throw;
-    }
+    runOrAbandon(run, [&] { copy ? run.runCopy(outputPath) : run.run(outputPath, format); });
     if (run.stopped())
         return {};
     if (!note.empty() && parts.notePiece)

@@ -287,12 +287,7 @@ std::vector<std::string> runParallelSplit(JobModel& model, JobParts& parts,
                                           audio::OutputFormat outputFormat, Mode mode)
 {
     ParallelSplitRun run(model, parts, outputFormat, mode);
-    try {
-        return run.run();
-    } catch (...) {
-        run.abandon();
-        throw;
-    }
+    return runOrAbandon(run, [&] { return run.run(); });
 }
 
 } // namespace brisklet::engine

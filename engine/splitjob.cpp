@@ -204,12 +204,7 @@ std::vector<std::string> runSplit(JobModel& model, JobParts& parts,
     if (parts.options.workers > 1 && !parts.options.lossless && parts.configureWorkerWriter)
         return runParallelSplit(model, parts, outputFormat, *mode);
     SplitRun run(model, parts, outputFormat, *mode);
-    try {
-        return run.run();
-    } catch (...) {
-        run.abandon();
-        throw;
-    }
+    return runOrAbandon(run, [&] { return run.run(); });
 }
 
 } // namespace brisklet::engine
