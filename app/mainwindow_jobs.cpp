@@ -71,6 +71,19 @@ WindowJobs::WindowJobs(QWidget& window, UserDialogs& dialogs, const settings::Pr
                                            audio::IAudioFile2LameEnc& encoder) {
         settings::EncoderConfiguration(m_profile, output, encoder, m_commandLine).configure(format);
     };
+    m_parts.noteLoss = [this](const std::string& source, const std::string& text) {
+        m_losses += source + ": " + text + "\n";
+    };
+}
+
+void WindowJobs::tellLosses()
+{
+    if (m_losses.empty())
+        return;
+    m_dialogs.inform(&m_window, QStringLiteral("Not all of the audio could be read; the outputs "
+                                               "keep what could be:\n") +
+                                    QString::fromStdString(m_losses));
+    m_losses.clear();
 }
 
 // The save dialog's file types count from 1 in the format list's order.
@@ -118,7 +131,9 @@ void Tfm_main::runSplitJob()
     jobs().parts().options.workers =
         engine::workersFor(settings::readKey(m_profile, settings::keys::workers));
     refreshPieceSettings();
+    jobs().forgetLosses();
     engine::runSplit(model(), jobs().parts(), formatAtListIndex(m_format->currentIndex()));
+    jobs().tellLosses();
 }
 
 // The join's save dialog: the chosen file name, or empty when cancelled (or
@@ -146,7 +161,9 @@ void Tfm_main::runJoinJob(const QString& fileName)
     refreshPieceSettings();
     const engine::SaveChoice choice{fileName.toStdString(),
                                     formatAtListIndex(m_format->currentIndex())};
+    jobs().forgetLosses();
     engine::runJoinJob(model(), jobs().parts(), choice);
+    jobs().tellLosses();
     if (state().writeCueSheet && state().converting) // not stopped
         writeJoinCueSheet(choice.outputPath());
 }

@@ -53,6 +53,11 @@ public:
     bool confirmReplace(const std::string& path) override;
     void openFolder(const std::string& folder) override;
 
+    // Forgets the losses of an earlier job; after a job, tellLosses() shows
+    // its sources that lost frames in one message, if any did.
+    void forgetLosses() { m_losses.clear(); }
+    void tellLosses();
+
 private:
     QWidget& m_window;
     UserDialogs& m_dialogs;
@@ -62,6 +67,7 @@ private:
     engine::JobParts m_parts;
     const settings::ProfileFile& m_profile;
     settings::CommandLineSource m_commandLine;
+    std::string m_losses; // a line per source that lost frames
 };
 
 } // namespace brisklet::app

@@ -65,6 +65,10 @@ public:
     }
     int Channels() const override { return m_reader ? m_reader->decoder().channels() : 0; }
     int SampleRate() const override { return m_reader ? m_reader->decoder().sampleRate() : 0; }
+    int64_t DamagedFrames() const override
+    {
+        return m_reader ? m_reader->decoder().damagedFrames() : 0;
+    }
 
     void Seek(int64_t frame, SeekMode /*mode: every seek is exact*/) override
     {

@@ -38,6 +38,9 @@ public:
     virtual int64_t DurationMs() const = 0;
     virtual int Channels() const = 0;
     virtual int SampleRate() const = 0;
+    // Frames of the source lost to damage since it was opened (the reader
+    // went on after it): a piece read over them is not whole.
+    virtual int64_t DamagedFrames() const = 0;
 
     // The next ReadFrames starts at this frame of the source; Exact is
     // sample-accurate for every format but VOX (read forward from the start).

@@ -37,6 +37,8 @@ std::unique_ptr<Decoder> openDecoderOfKind(const std::string& path)
         return openMpegDecoder(path);
     case SourceKind::Vorbis:
         return openVorbisDecoder(path);
+    case SourceKind::Flac:
+        return openFlacDecoder(path);
     case SourceKind::Sndfile:
         return openSndfileDecoder(path, SndfileLayout::FromHeader);
     case SourceKind::Raw:

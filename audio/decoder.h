@@ -20,6 +20,9 @@ public:
     // Reads up to `frames` interleaved float frames into out; returns the number
     // read, 0 at the end (or at damage that cannot be read past).
     virtual int64_t read(float* out, int64_t frames) = 0;
+    // Frames lost to damage since the decoder was opened: read as silence
+    // where the decoder knows where the audio goes on, else skipped.
+    virtual int64_t damagedFrames() const { return 0; }
 };
 
 // Opens by content (and by extension for the headerless .raw and .vox).

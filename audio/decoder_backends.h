@@ -15,6 +15,7 @@ enum class SndfileLayout { FromHeader, Raw, Vox };
 std::unique_ptr<Decoder> openMpegDecoder(const std::string& path);
 std::unique_ptr<Decoder> openVorbisDecoder(const std::string& path);
 std::unique_ptr<Decoder> openSndfileDecoder(const std::string& path, SndfileLayout layout);
+std::unique_ptr<Decoder> openFlacDecoder(const std::string& path);
 std::unique_ptr<Decoder> openFfmpegDecoder(const std::string& path);
 std::unique_ptr<Decoder> openOpusDecoder(const std::string& path);
 std::unique_ptr<Decoder> openMp4Decoder(const std::string& path);

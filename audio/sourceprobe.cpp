@@ -232,9 +232,10 @@ SourceKind probeSource(const std::string& path)
     auto startsWith = [&](const char* magic, size_t length) {
         return head.size() >= length && std::memcmp(head.data(), magic, length) == 0;
     };
-    if (startsWith("RIFF", 4) || startsWith("RF64", 4) || startsWith("FORM", 4) ||
-        startsWith("fLaC", 4))
+    if (startsWith("RIFF", 4) || startsWith("RF64", 4) || startsWith("FORM", 4))
         return SourceKind::Sndfile;
+    if (startsWith("fLaC", 4))
+        return SourceKind::Flac;
     if (startsWith("OggS", 4))
         return isOggOpus(readAt(in, 0, 27 + 255 + 8)) ? SourceKind::Opus : SourceKind::Vorbis;
     if (head.size() >= 8 && head.compare(4, 4, "ftyp") == 0)

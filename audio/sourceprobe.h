@@ -6,7 +6,8 @@
 
 namespace brisklet::audio {
 
-enum class SourceKind { Unsupported, Mpeg, Vorbis, Opus, Sndfile, Raw, Vox, Asf, Mp4 };
+// Flac: native FLAC; Sndfile: WAV, RF64 and AIFF.
+enum class SourceKind { Unsupported, Mpeg, Vorbis, Opus, Flac, Sndfile, Raw, Vox, Asf, Mp4 };
 
 // Throws AudioError "cannot open <path>: <reason>" unless the path names a
 // regular file (through links): a folder, a FIFO or a device is refused without

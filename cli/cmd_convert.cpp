@@ -8,6 +8,7 @@
 #include "cli/outputconfig.h"
 #include "engine/namereservation.h"
 
+#include <algorithm>
 #include <exception>
 #include <filesystem>
 #include <stdexcept>
@@ -84,13 +85,13 @@ void convert(const ConvertOptions& options)
         writer->WriteFrames(block);
     }
     writer->Close();
+    const int64_t lost = std::max<int64_t>(0, expected - copied) + reader->DamagedFrames();
     reader->Close();
     // Damage the length at open did not know of: the output holds what could
     // be decoded, and the loss is a failure.
-    if (copied < expected)
+    if (lost > 0)
         throw std::runtime_error("cannot read " + options.input + ": " +
-                                 std::to_string(expected - copied) + " of " +
-                                 std::to_string(expected) + " frames could not be decoded");
+                                 engine::lostFramesText(lost, expected));
 }
 
 } // namespace

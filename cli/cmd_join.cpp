@@ -73,8 +73,9 @@ int runJoin(const Arguments& args)
             std::printf("%s\n", output.c_str());
         if (job.model().state().writeCueSheet && !output.empty() && !job.stopped())
             std::printf("%s\n", engine::writeJoinCueSheet(job.model(), output).c_str());
+        const int failed = job.failures() > 0 ? 1 : 0;
         return refusalSummary(job.refusedCount(), job.sourceCount(),
-                              job.stopped() ? kInterrupted : 0);
+                              job.stopped() ? kInterrupted : failed);
     } catch (const std::exception& e) {
         return fail(e.what());
     }

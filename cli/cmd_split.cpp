@@ -29,9 +29,9 @@ int runSplit(const Arguments& args)
             return 0;
         }
         engine::runSplit(job.model(), job.parts(), options.format);
-        const int checked = job.failedChecks() > 0 ? 1 : 0;
+        const int failed = job.failures() > 0 ? 1 : 0;
         return refusalSummary(job.refusedCount(), job.sourceCount(),
-                              job.stopped() ? kInterrupted : checked);
+                              job.stopped() ? kInterrupted : failed);
     } catch (const std::exception& e) {
         return fail(e.what());
     }

@@ -41,7 +41,9 @@ const char* jobOptionsHelp =
     "  --track-numbers   write each piece's number and count into its tag\n"
     "  --dry-run         print each piece's start, end, length and name only\n"
     "A FOLDER adds its audio files (one level), as Add Folder does. A source\n"
-    "that cannot be read is named and skipped; the exit status is then 1.\n";
+    "that cannot be read is named and skipped; one damaged on the way gives\n"
+    "what could be read, and stderr says how much was lost. Either makes the\n"
+    "exit status 1.\n";
 
 const char* splitHelp =
     "Cuts pieces out of every FILE into DIR, one output path a line on stdout.\n"

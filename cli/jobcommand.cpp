@@ -264,7 +264,12 @@ CliJob::CliJob(const JobOptions& options)
         std::fprintf(stderr, "%s: %s%s\n", path.c_str(), failure ? "check failed: " : "",
                      text.c_str());
         if (failure)
-            ++m_failedChecks;
+            ++m_failures;
+    };
+    m_parts.noteLoss = [this](const std::string& source, const std::string& text) {
+        m_view.clearProgressLine();
+        std::fprintf(stderr, "cannot read %s: %s\n", source.c_str(), text.c_str());
+        ++m_failures;
     };
     m_parts.carryTags = [this](const std::string& path, const tags::AudioFileinfo& record) {
         tags::WriteOutputTags(path, record);

@@ -86,8 +86,9 @@ public:
     // Sources given (a folder counts its files) and those refused.
     int sourceCount() const { return m_total; }
     int refusedCount() const { return m_refused; }
-    // Outputs that did not pass their check (--verify).
-    int failedChecks() const { return m_failedChecks; }
+    // Outputs that did not pass their check (--verify) and sources that lost
+    // frames: each makes the exit status non-zero.
+    int failures() const { return m_failures; }
 
 private:
     void applySegments(const JobOptions& options);
@@ -103,7 +104,7 @@ private:
     engine::JobParts m_parts;
     int m_total = 0;
     int m_refused = 0;
-    int m_failedChecks = 0;
+    int m_failures = 0;
 };
 
 // Exit status after a job that Ctrl+C stopped.

@@ -84,9 +84,9 @@ int64_t copyPiece(audio::IAudioFile2& reader, audio::IAudioFile2& writer,
     return done;
 }
 
-void copyJoinStretch(audio::IAudioFile2& reader, const BlockSink& write,
-                     audio::IAudioTransform2& transform, const JoinStretch& stretch,
-                     const Fades& fades, JoinProgress& progress, JobControl& control)
+int64_t copyJoinStretch(audio::IAudioFile2& reader, const BlockSink& write,
+                        audio::IAudioTransform2& transform, const JoinStretch& stretch,
+                        const Fades& fades, JoinProgress& progress, JobControl& control)
 {
     const int outputRate = stretch.outputRate;
     const auto atOutputRate = [&](int64_t sourceFrames) {
@@ -98,9 +98,10 @@ void copyJoinStretch(audio::IAudioFile2& reader, const BlockSink& write,
     const int64_t known = bounded ? stretch.sourceFrames : stretch.knownFrames;
     const int64_t stretchEnd = known >= 0 ? progress.done + atOutputRate(known) : -1;
     int64_t position = 0; // source frames taken from this stretch
+    int64_t written = 0;
     for (;;) {
         if (!control.keepGoing())
-            return;
+            return written;
         if (bounded && position >= stretch.sourceFrames)
             break;
         // Limits in output frames; none for a whole source (its end stops it).
@@ -151,6 +152,7 @@ void copyJoinStretch(audio::IAudioFile2& reader, const BlockSink& write,
         progress.done = std::min(progress.done + frames, progress.total);
         control.showProgress(progressOf(progress.done, progress.total));
         write(std::move(block));
+        written += frames;
         position += framesAtRate(frames, outputRate, stretch.sourceRate);
     }
     // A converted stretch may give a frame or two fewer than its length at the
@@ -159,6 +161,7 @@ void copyJoinStretch(audio::IAudioFile2& reader, const BlockSink& write,
         progress.done = std::min(stretchEnd, progress.total);
         control.showProgress(progressOf(progress.done, progress.total));
     }
+    return written;
 }
 
 } // namespace brisklet::engine

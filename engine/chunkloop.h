@@ -78,9 +78,9 @@ using BlockSink = std::function<void(audio::SampleBlock block)>;
 
 // Copies one stretch into the join's output. The fade-in covers the first
 // chunk of the whole output; the fade-out the end of the whole output, read in
-// chunks of the usual size.
-void copyJoinStretch(audio::IAudioFile2& reader, const BlockSink& write,
-                     audio::IAudioTransform2& transform, const JoinStretch& stretch,
-                     const Fades& fades, JoinProgress& progress, JobControl& control);
+// chunks of the usual size. Returns the frames written, at the output's rate.
+int64_t copyJoinStretch(audio::IAudioFile2& reader, const BlockSink& write,
+                        audio::IAudioTransform2& transform, const JoinStretch& stretch,
+                        const Fades& fades, JoinProgress& progress, JobControl& control);
 
 } // namespace brisklet::engine

@@ -3,6 +3,7 @@
 #include "base/units.h"
 #include "engine/progress.h"
 
+#include <algorithm>
 #include <thread>
 
 namespace brisklet::engine {
@@ -75,8 +76,37 @@ Fades JobRun::fadesFor(const listrecord& entry) const
     return {s.fadeIn, frames(s.fadeInMs), s.fadeOut, frames(s.fadeOutMs)};
 }
 
+std::string lostFramesText(int64_t lost, int64_t total)
+{
+    return std::to_string(lost) + " of " + std::to_string(total) + " frames could not be decoded";
+}
+
+std::string shortPieceStatus(int64_t lost)
+{
+    return "Incomplete: " + std::to_string(lost) + " frames could not be decoded";
+}
+
+int64_t lostFrames(const audio::IAudioFile2& reader, int64_t damagedBefore, int64_t length,
+                   int64_t written)
+{
+    const int64_t lost = (length - written) + (reader.DamagedFrames() - damagedBefore);
+    return std::clamp<int64_t>(lost, 0, length);
+}
+
+void JobRun::noteShortRead(int entry, int64_t frames)
+{
+    if (frames > 0)
+        m_lostFrames[entry] += frames;
+}
+
 void JobRun::finish()
 {
+    for (const auto& [entry, lost] : m_lostFrames) {
+        if (m_parts.noteLoss && entry < static_cast<int>(entries().size()))
+            m_parts.noteLoss(entries()[entry].path,
+                             lostFramesText(lost, entries()[entry].totalFrames));
+    }
+    m_lostFrames.clear();
     m_model.view().setPercentText({});
     m_model.view().setProgressWidth(0);
     // Latest first, so an entry trimmed twice ends with its first value.

@@ -11,6 +11,7 @@
 #include "tags/tagrecords.h"
 
 #include <functional>
+#include <map>
 #include <string>
 #include <utility>
 #include <vector>
@@ -55,7 +56,20 @@ struct JobParts {
     std::function<void(audio::OutputFormat format, audio::IAudioFile2& writer,
                        audio::IAudioFile2LameEnc& encoder)>
         configureWorkerWriter{};
+    // Told when a job ends of each source that gave fewer frames than its
+    // pieces asked (damage the reader skipped, or a file changed since it was
+    // added): the outputs keep what could be read, and the loss is a failure.
+    std::function<void(const std::string& sourcePath, const std::string& text)> noteLoss{};
 };
+
+// What a job tells of a source's lost frames, and a piece's row shows.
+std::string lostFramesText(int64_t lost, int64_t total);
+std::string shortPieceStatus(int64_t lost);
+// The frames of a piece of `length` that `reader` did not give whole:
+// `written` came of it, and the reader's damage count was `damagedBefore`
+// when the piece began.
+int64_t lostFrames(const audio::IAudioFile2& reader, int64_t damagedBefore, int64_t length,
+                   int64_t written);
 
 class JobRun : public JobControl {
 public:
@@ -81,7 +95,10 @@ public:
     // The fade lengths in frames of the source, not limited by its length.
     Fades fadesFor(const listrecord& entry) const;
 
-    // Normal end: empties the label and the bar and gives the trimmed counts
+    // Counts frames a piece of source `entry` asked for and did not get.
+    void noteShortRead(int entry, int64_t frames);
+
+    // Normal end: tells of lost frames, empties the label and the bar and gives the trimmed counts
     // back. `converting` is left to the caller.
     void finish();
     // End after an error: closes the reader, drops the output being written
@@ -99,6 +116,7 @@ private:
     JobModel& m_model;
     JobParts& m_parts;
     std::vector<std::pair<int, int32_t>> m_trimmedCounts; // entry, count before the job
+    std::map<int, int64_t> m_lostFrames;                  // entry, frames not read
     bool m_stopped = false;
 };
 

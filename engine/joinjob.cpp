@@ -97,6 +97,24 @@ private:
 
     bool segmentMode() const { return !joinsWholeSources(m_mode); }
 
+    // The row's status once `sourceFrames` of source i were asked for and
+    // `written` frames of the output came of them, `damaged` frames of the
+    // source lost to damage on the way. A converted stretch may give a frame
+    // or two fewer; more is a source that ended early.
+    std::string statusAfter(int i, int64_t sourceFrames, int64_t written, int64_t damaged)
+    {
+        const listrecord& entry = entries()[i];
+        const int64_t expected = framesAtRate(sourceFrames, entry.sampleRate, m_rate);
+        const int64_t slack = entry.sampleRate == m_rate ? 0 : 2;
+        int64_t lost = damaged;
+        if (expected - written > slack)
+            lost += framesAtRate(expected - written, m_rate, entry.sampleRate);
+        if (stopped() || lost <= 0)
+            return doneStatus();
+        noteShortRead(i, lost);
+        return shortPieceStatus(lost);
+    }
+
     // A stopped join leaves no output: none of its rows is finished.
     void unfinishRows()
     {
@@ -116,8 +134,7 @@ private:
         if (!segmentMode()) {
             model().clearSegmentRows();
             model().appendSegmentRow(segmentRow(0, entry.wholeMs(), segmentstatus::Converting));
-            copyStretch(output, source, 0, entry.totalFrames);
-            model().setSegmentStatus(0, segmentstatus::Finish);
+            model().setSegmentStatus(0, copyStretch(i, output, source, 0, entry.totalFrames));
             return;
         }
         std::vector<Piece> pieces = piecesOfSource(i);
@@ -126,21 +143,28 @@ private:
             if (!keepGoing())
                 break;
             model().setSegmentStatus(j, segmentstatus::Converting);
-            copyStretch(output, source, frameOfEntryMs(pieces[j].begin, entry),
-                        frameOfEntryMs(pieces[j].end, entry));
-            model().setSegmentStatus(j, segmentstatus::Finish);
+            model().setSegmentStatus(j, copyStretch(i, output, source,
+                                                    frameOfEntryMs(pieces[j].begin, entry),
+                                                    frameOfEntryMs(pieces[j].end, entry)));
         }
     }
 
-    void copyStretch(lossless::PcmJoin& output, lossless::PcmSource& source, int64_t begin,
-                     int64_t end)
+    // Returns the row's status: a source shorter than when it was added gave
+    // only what it holds.
+    std::string copyStretch(int i, lossless::PcmJoin& output, lossless::PcmSource& source,
+                            int64_t begin, int64_t end)
     {
+        const int64_t lost = std::max<int64_t>(0, end - std::max(begin, source.length()));
+        noteShortRead(i, lost);
+        const std::string status =
+            lost > 0 ? shortPieceStatus(lost) : std::string(segmentstatus::Finish);
         end = std::min(end, source.length());
         if (end <= begin)
-            return;
+            return status;
         output.append(source, begin, end);
         m_progress.done = std::min(m_progress.total, m_progress.done + (end - begin));
         showProgress(static_cast<int>(scaled(m_progress.done, 10000, m_progress.total)));
+        return status;
     }
 
     std::vector<Piece> piecesOfSource(int i)
@@ -195,9 +219,11 @@ private:
         reader().SetBlockFormat(m_rate, m_channels);
 
         if (!segmentMode()) {
-            copyJoinStretch(reader(), m_sink, parts().transform, stretch, fades, m_progress, *this);
+            const int64_t written = copyJoinStretch(reader(), m_sink, parts().transform, stretch,
+                                                    fades, m_progress, *this);
+            const int64_t damaged = reader().DamagedFrames();
             reader().Close();
-            model().setSegmentStatus(0, doneStatus());
+            model().setSegmentStatus(0, statusAfter(i, entry.totalFrames, written, damaged));
             return;
         }
         std::vector<Piece> pieces = piecesOfSource(i);
@@ -210,12 +236,15 @@ private:
             const int64_t begin = frameOfEntryMs(pieces[j].begin, entry);
             const int64_t end = frameOfEntryMs(pieces[j].end, entry);
             stretch.sourceFrames = std::max<int64_t>(0, end - begin);
+            int64_t written = 0;
+            const int64_t damagedBefore = reader().DamagedFrames();
             if (stretch.sourceFrames > 0) {
                 reader().Seek(begin, audio::SeekMode::Exact);
-                copyJoinStretch(reader(), m_sink, parts().transform, stretch, fades, m_progress,
-                                *this);
+                written = copyJoinStretch(reader(), m_sink, parts().transform, stretch, fades,
+                                          m_progress, *this);
             }
-            model().setSegmentStatus(j, doneStatus());
+            model().setSegmentStatus(j, statusAfter(i, stretch.sourceFrames, written,
+                                                    reader().DamagedFrames() - damagedBefore));
         }
         reader().Close();
     }

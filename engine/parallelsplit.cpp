@@ -184,7 +184,7 @@ private:
             cancelFrom(result.index + 1);
             return;
         }
-        if (result.kind == PieceResult::Kind::Written)
+        if (result.kind != PieceResult::Kind::Stopped)
             m_weightDone += weightOf(m_plan[result.index]);
         const size_t index = result.index;
         m_waiting.emplace(index, std::move(result));
@@ -227,10 +227,14 @@ private:
     void finishInOrder(const PieceResult& result)
     {
         const PieceOfSource& of = m_plan[result.index];
+        noteShortRead(of.source, result.lost);
         if (result.kind == PieceResult::Kind::Written) {
             m_outputs.push_back(result.outputPath);
-            setStatus(of, finishWrittenPiece(model(), parts(), of, result.outputPath, result.start,
-                                             result.length, false, {}));
+            const std::string status = finishWrittenPiece(model(), parts(), of, result.outputPath,
+                                                          result.start, result.length, false, {});
+            setStatus(of, result.lost > 0 ? shortPieceStatus(result.lost) : status);
+        } else if (result.kind == PieceResult::Kind::Unread) {
+            setStatus(of, shortPieceStatus(result.lost));
         } else if (result.kind == PieceResult::Kind::Stopped) {
             // A piece cut short by Stop is not a piece: its output is gone.
             setStatus(of, segmentstatus::Unconvert);

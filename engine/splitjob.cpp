@@ -149,16 +149,24 @@ private:
         model().setSegmentStatus(k, segmentstatus::Converting);
         writer.SetBlockFormat(rate, channels);
 
+        const int64_t damagedBefore = reader().DamagedFrames();
         const int64_t written =
             copyPiece(reader(), writer, parts().transform, length, fadesFor(entry), *this);
+        const int64_t lost = lostFrames(reader(), damagedBefore, length, written);
         if (written < length && stopped()) {
             // A piece cut short by Stop is not a piece: it goes.
             writer.Discard();
             model().setSegmentStatus(k, segmentstatus::Unconvert);
             return;
         }
-        if (written < length)
-            throw audio::AudioError(endedEarlyMessage(entry.path, written, length));
+        // The source gave less than the piece asks: what was read is kept,
+        // and the loss is told when the job ends.
+        noteShortRead(i, lost);
+        if (written == 0 && length > 0) {
+            writer.Discard();
+            model().setSegmentStatus(k, shortPieceStatus(length));
+            return;
+        }
 
         if (m_mode == Mode::ByCount)
             model().setSegmentStatus(k, segmentstatus::Finish);
@@ -166,16 +174,19 @@ private:
         std::string note;
         if (!reason.empty())
             note = "encoded as " + audio::displayNameOf(format) + ": " + reason;
-        finishPiece(k, path, start, length, false, note);
+        finishPiece(k, path, start, written, false, note, lost);
     }
 
-    // Tags, the row's status, the note of a piece not copied, and the check.
+    // Tags, the row's status, the note of a piece not copied, and the check;
+    // a piece `lost` frames short says so on its row.
     void finishPiece(int k, const std::string& path, int64_t start, int64_t length, bool copied,
-                     const std::string& note)
+                     const std::string& note, int64_t lost = 0)
     {
         m_outputs.push_back(path);
-        const std::string status =
+        std::string status =
             finishWrittenPiece(model(), parts(), m_of, path, start, length, copied, note);
+        if (lost > 0)
+            status = shortPieceStatus(lost);
         if (m_mode != Mode::ByCount || status != segmentstatus::Finish)
             model().setSegmentStatus(k, status);
     }

@@ -11,12 +11,6 @@ const std::string checkFailedStatus = "Check failed";
 
 } // namespace
 
-std::string endedEarlyMessage(const std::string& path, int64_t written, int64_t length)
-{
-    return "cannot read " + path + ": it ended " + std::to_string(length - written) +
-           " frames before the end of a piece; has it changed since it was added?";
-}
-
 std::string finishWrittenPiece(JobModel& model, JobParts& parts, const PieceOfSource& of,
                                const std::string& path, int64_t start, int64_t length, bool copied,
                                const std::string& note)

@@ -11,10 +11,6 @@
 
 namespace brisklet::engine {
 
-// Why a piece came out short: the source ended inside it, so it has changed
-// since it was added (or is damaged there).
-std::string endedEarlyMessage(const std::string& path, int64_t written, int64_t length);
-
 // Carries the tags into the finished output at `path` and tells of `note`
 // and of a failed check; returns the row's status ("Finish" when all went
 // as asked). `start` and `length` are the piece's frames of its source.

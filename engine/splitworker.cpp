@@ -94,6 +94,7 @@ PieceResult SplitWorker::write(PieceOrder& order)
             m_writer->OpenWrite(order.outputPath);
         }
         m_writer->SetBlockFormat(rate, reader.Channels());
+        const int64_t damagedBefore = reader.DamagedFrames();
         const int64_t written =
             copyPiece(reader, *m_writer, *m_transform, length, order.fades, *this);
         result.outputPath = order.outputPath;
@@ -102,11 +103,16 @@ PieceResult SplitWorker::write(PieceOrder& order)
             result.kind = PieceResult::Kind::Stopped;
             return result;
         }
-        if (written < length)
-            throw audio::AudioError(endedEarlyMessage(order.sourcePath, written, length));
+        // The source gave less than the piece asks: what was read is kept.
+        result.lost = lostFrames(reader, damagedBefore, length, written);
+        if (written == 0 && length > 0) {
+            m_writer->Discard();
+            result.kind = PieceResult::Kind::Unread;
+            return result;
+        }
         m_writer->Close();
         result.start = start;
-        result.length = length;
+        result.length = written;
     } catch (...) {
         result.kind = PieceResult::Kind::Failed;
         result.error = std::current_exception();

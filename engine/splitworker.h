@@ -37,12 +37,14 @@ struct PieceOrder {
 };
 
 struct PieceResult {
-    enum class Kind { Written, Stopped, Failed };
+    // Unread: the source gave none of the piece's frames; nothing was written.
+    enum class Kind { Written, Stopped, Failed, Unread };
     size_t index = 0;
     Kind kind = Kind::Written;
     std::string outputPath;
     int64_t start = 0; // frames of the source
     int64_t length = 0;
+    int64_t lost = 0;         // frames asked of the source and not given
     std::exception_ptr error; // of a failed piece
 };
 

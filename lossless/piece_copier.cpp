@@ -51,6 +51,7 @@ PieceCopier::PieceCopier(const std::string& path, int64_t readerLength)
         if (m_refusal.empty())
             m_refusal = lengthRefusal(m_sources->vorbis->readerLength(), readerLength);
         break;
+    case audio::SourceKind::Flac:
     case audio::SourceKind::Sndfile:
         m_sources->pcm = std::make_unique<PcmSource>(path);
         m_extension = m_sources->pcm->extension();
@@ -126,7 +127,8 @@ JoinCopyPlan planJoinCopy(const std::vector<std::string>& paths,
     }
     const PcmSource layout(paths.front());
     for (size_t i = 1; i < paths.size(); ++i) {
-        if (audio::probeSource(paths[i]) != audio::SourceKind::Sndfile) {
+        const audio::SourceKind kind = audio::probeSource(paths[i]);
+        if (kind != audio::SourceKind::Sndfile && kind != audio::SourceKind::Flac) {
             plan.refusal = notPcm;
             return plan;
         }

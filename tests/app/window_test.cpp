@@ -433,3 +433,15 @@ TEST_F(WindowTest, DraggingTheBarShowsItsTimeAndBeginTakesIt)
     click("Begin");
     EXPECT_EQ(window->model().sources().entries()[0].begins[0], std::llround(seconds * 1000));
 }
+
+TEST_F(WindowTest, ASplitOfADamagedSourceSaysHowMuchWasLost)
+{
+    const std::string source = dir.file("damaged.flac");
+    test::writeDamagedFlac(source, 3);
+    addThroughDialog({source});
+    window->state().OutputDirectory = dir.path() + "/";
+    click("Split");
+    ASSERT_EQ(dialogs.messages.size(), 1) << dialogs.messages.join(u'\n').toStdString();
+    EXPECT_TRUE(dialogs.messages[0].contains(QString::fromStdString(source + ": ")));
+    EXPECT_TRUE(dialogs.messages[0].contains(QStringLiteral("frames could not be decoded")));
+}

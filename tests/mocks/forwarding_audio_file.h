@@ -39,6 +39,7 @@ public:
     int64_t DurationMs() const override { return m_inner.DurationMs(); }
     int Channels() const override { return m_inner.Channels(); }
     int SampleRate() const override { return m_inner.SampleRate(); }
+    int64_t DamagedFrames() const override { return m_inner.DamagedFrames(); }
     void Seek(int64_t frame, audio::SeekMode mode) override { m_inner.Seek(frame, mode); }
     audio::SampleBlock ReadFrames(int64_t count) override
     {

@@ -120,6 +120,7 @@ public:
     int64_t DurationMs() const override { return 0; }
     int Channels() const override { return 0; }
     int SampleRate() const override { return 0; }
+    int64_t DamagedFrames() const override { return 0; }
     void Seek(int64_t frame, audio::SeekMode mode) override
     {
         m_log.push_back(call("Seek", frame, static_cast<int>(mode)));

@@ -33,6 +33,9 @@ void writePcmFile(const std::string& path, const std::vector<float>& samples, in
                   int channels);
 // Convenience: a tone WAV of `frames` frames.
 void writeToneWav(const std::string& path, int64_t frames, int sampleRate, int channels);
+// An 8 kHz mono FLAC tone of `seconds` whose middle 64 bytes are damaged: its
+// header still promises the whole length.
+void writeDamagedFlac(const std::string& path, int seconds);
 
 // Reads any libsndfile-readable file into floats; fills rate and channels.
 std::vector<float> readPcmFile(const std::string& path, int* sampleRate = nullptr,

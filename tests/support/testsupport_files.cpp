@@ -125,4 +125,13 @@ uint64_t fileChecksum(const std::string& path)
     return h;
 }
 
+void writeDamagedFlac(const std::string& path, int seconds)
+{
+    writePcmFile(path, makeSignal(int64_t{seconds} * 8000, 8000, 1), 8000, 1);
+    std::string bytes = readFileBytes(path);
+    for (size_t i = bytes.size() / 2; i < bytes.size() / 2 + 64; ++i)
+        bytes[i] = static_cast<char>(bytes[i] ^ 0x55);
+    writeFileBytes(path, bytes);
+}
+
 } // namespace brisklet::test
