@@ -300,12 +300,15 @@ CliJob::CliJob(const JobOptions& options)
         m_total += sources.total();
         m_refused += sources.refused;
         for (const std::string& file : sources.files) {
+            const int before = m_model->sources().count();
             std::string refusal = m_model->addSource(file, folder ? engine::AddOrigin::Folder
                                                                   : engine::AddOrigin::Dialog);
-            if (!refusal.empty()) {
+            if (!refusal.empty())
                 std::fprintf(stderr, "brisklet-cli: %s\n", refusal.c_str());
+            // A note on a source that was added (a cover picture too large
+            // to carry) is no refusal.
+            if (m_model->sources().count() == before)
                 ++m_refused;
-            }
         }
     }
     if (empty())
