@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <vector>
 
 namespace brisklet::audio {
@@ -36,8 +37,10 @@ public:
         // A header without a length, or one promising more than a file cut
         // short holds: the decode tells the true length.
         m_totalFrames = m_headerFrames;
+        m_lastSample = m_headerFrames > 0 ? m_headerFrames : INT64_MAX;
         if (m_totalFrames == 0 || !lastFrameReadable())
             m_totalFrames = countFrames();
+        m_lastSample = m_totalFrames;
         m_damaged = 0; // counted again when the damage is read
         seek(0);
     }
@@ -212,7 +215,7 @@ private:
         }
         if (first + count <= m_next)
             return; // a frame again (a damaged number): what it holds was given
-        if (m_totalFrames > 0 && first + count > m_totalFrames) {
+        if (first > m_lastSample - count) {
             m_damaged += count; // a number past the end: a damaged header
             return;
         }
@@ -241,10 +244,11 @@ private:
     int m_channels = 0;
     int64_t m_headerFrames = 0;
     int64_t m_totalFrames = 0;
-    std::vector<float> m_buffer; // the decoded frame, interleaved
-    int64_t m_bufferFrame = 0;   // the first frame of the buffer not yet read
-    int64_t m_silence = 0;       // frames lost to damage, read before the buffer
-    int64_t m_next = 0;          // the sample number the next frame should begin at
+    int64_t m_lastSample = INT64_MAX; // no frame of the stream ends after it
+    std::vector<float> m_buffer;      // the decoded frame, interleaved
+    int64_t m_bufferFrame = 0;        // the first frame of the buffer not yet read
+    int64_t m_silence = 0;            // frames lost to damage, read before the buffer
+    int64_t m_next = 0;               // the sample number the next frame should begin at
     int64_t m_damaged = 0;
     int64_t m_framesTaken = 0; // frames the decoder has handed over, whole or not
     bool m_ended = false;

@@ -6,6 +6,7 @@
 // own 80 ms pre-roll leaves the level off by up to a tenth).
 #include "audio/audioerror.h"
 #include "audio/decoder_backends.h"
+#include "audio/ogg_slim.h"
 
 #include <opus/opusfile.h>
 
@@ -25,7 +26,8 @@ public:
     explicit OpusDecoder(const std::string& path) : m_path(path)
     {
         int error = 0;
-        m_file = op_open_file(path.c_str(), &error);
+        m_source = std::make_unique<OggSlimFile>(path);
+        m_file = op_open_callbacks(m_source.get(), &slimCallbacks, nullptr, 0, &error);
         if (!m_file)
             throwUnsupported(path);
         m_totalFrames = op_pcm_total(m_file, -1);
@@ -86,7 +88,20 @@ public:
     }
 
 private:
+    static constexpr OpusFileCallbacks slimCallbacks{
+        [](void* source, unsigned char* buffer, int bytes) {
+            return static_cast<int>(
+                static_cast<OggSlimFile*>(source)->read(buffer, static_cast<size_t>(bytes)));
+        },
+        [](void* source, opus_int64 offset, int whence) {
+            return static_cast<OggSlimFile*>(source)->seek(offset, whence);
+        },
+        [](void* source) -> opus_int64 { return static_cast<OggSlimFile*>(source)->tell(); },
+        nullptr, // the source outlives the decoder's file
+    };
+
     std::string m_path;
+    std::unique_ptr<OggSlimFile> m_source; // read through m_file
     OggOpusFile* m_file = nullptr;
     int m_channels = 0;
     bool m_stereo = false;

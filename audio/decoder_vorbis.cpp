@@ -2,6 +2,7 @@
 // position and sample-exact seeks.
 #include "audio/audioerror.h"
 #include "audio/decoder_backends.h"
+#include "audio/ogg_slim.h"
 
 #include <cstdint>
 
@@ -17,9 +18,10 @@ constexpr int kReadChunk = 4096;
 
 class VorbisDecoder : public Decoder {
 public:
-    explicit VorbisDecoder(const std::string& path) : m_path(path)
+    explicit VorbisDecoder(const std::string& path)
+        : m_path(path), m_source(std::make_unique<OggSlimFile>(path))
     {
-        if (ov_fopen(path.c_str(), &m_file) != 0)
+        if (ov_open_callbacks(m_source.get(), &m_file, nullptr, 0, slimCallbacks) != 0)
             throwUnsupported(path);
         const vorbis_info* info = ov_info(&m_file, -1);
         m_totalFrames = ov_pcm_total(&m_file, -1);
@@ -81,6 +83,18 @@ public:
     }
 
 private:
+    static constexpr ov_callbacks slimCallbacks{
+        [](void* buffer, size_t size, size_t count, void* source) -> size_t {
+            return size == 0 ? 0
+                             : static_cast<OggSlimFile*>(source)->read(buffer, size * count) / size;
+        },
+        [](void* source, ogg_int64_t offset, int whence) {
+            return static_cast<OggSlimFile*>(source)->seek(offset, whence);
+        },
+        nullptr, // the source outlives the decoder's file
+        [](void* source) { return static_cast<long>(static_cast<OggSlimFile*>(source)->tell()); },
+    };
+
     // Links of a chained stream at another rate would play at the wrong speed.
     void refuseRateChanges()
     {
@@ -128,6 +142,7 @@ private:
     }
 
     std::string m_path;
+    std::unique_ptr<OggSlimFile> m_source; // read through m_file
     OggVorbis_File m_file{};
     int m_rate = 0;
     int m_channels = 0;

@@ -1,6 +1,7 @@
 #include "lossless/vorbis_piece.h"
 
 #include "audio/audioerror.h"
+#include "audio/ogg_slim.h"
 
 #include <algorithm>
 #include <cstring>
@@ -12,7 +13,7 @@ namespace brisklet::lossless {
 
 // One audio packet at a time, with the decoded position where its output ends.
 struct VorbisStream::Walk {
-    std::FILE* file = nullptr;
+    audio::OggSlimFile file; // a large comment header is never gathered
     ogg_sync_state sync{};
     ogg_stream_state stream{};
     vorbis_info info{};
@@ -34,11 +35,8 @@ struct VorbisStream::Walk {
     int64_t index = -1;
     std::vector<std::vector<uint8_t>> headers;
 
-    explicit Walk(const std::string& path)
+    explicit Walk(const std::string& path) : file(path)
     {
-        file = std::fopen(path.c_str(), "rb");
-        if (!file)
-            throw audio::AudioError("cannot open " + path + ": " + std::strerror(errno));
         ogg_sync_init(&sync);
         vorbis_info_init(&info);
         vorbis_comment_init(&comment);
@@ -50,7 +48,6 @@ struct VorbisStream::Walk {
         ogg_sync_clear(&sync);
         vorbis_comment_clear(&comment);
         vorbis_info_clear(&info);
-        std::fclose(file);
     }
     Walk(const Walk&) = delete;
     Walk& operator=(const Walk&) = delete;
@@ -68,7 +65,7 @@ struct VorbisStream::Walk {
             ogg_page page;
             while (ogg_sync_pageout(&sync, &page) != 1) {
                 char* buffer = ogg_sync_buffer(&sync, 1 << 16);
-                const size_t got = std::fread(buffer, 1, 1 << 16, file);
+                const size_t got = file.read(buffer, 1 << 16);
                 if (got == 0) {
                     ended = true;
                     return false;

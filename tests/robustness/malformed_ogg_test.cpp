@@ -5,11 +5,14 @@
 
 #include "audio/audioerror.h"
 #include "audio/audiofile.h"
+#include "audio/ogg_slim.h"
 #include "tags/ogg.h"
 #include "tags/tagerror.h"
+#include "tags/xiphtags.h"
 #include "tagtestfiles.h"
 
 #include <gtest/gtest.h>
+#include <ogg/ogg.h>
 
 using namespace brisklet;
 using namespace brisklet::test;
@@ -255,5 +258,58 @@ TEST(TagFailures, AFileThatDecodesIsAddedWhenItsTagsCannotBeRead)
         const std::string path = dir.file(std::string(name) + ".ogg");
         writeFileBytes(path, readFileBytes(makeEncodedTone(dir, name, 2.0)));
         EXPECT_EQ(addAndRead(path), "");
+    }
+}
+
+TEST(OggSlim, AHugeCommentIsNeverGatheredAndTheAudioReadsAsBefore)
+{
+    TempDir dir;
+    for (const char* name : {"tone.ogg", "tone.opus"}) {
+        SCOPED_TRACE(name);
+        const std::string plain = makeEncodedTone(dir, name, 2.0);
+        const std::string path = dir.file(std::string("big-") + name);
+        writeFileBytes(path, readFileBytes(plain));
+        tags::OGGTag tag;
+        tag.Comment = std::string(2 << 20, 'c'); // pages and pages of it
+        if (std::string(name) == "tone.ogg")
+            ASSERT_TRUE(tags::WriteOggComments(path, tag));
+        else
+            tags::WriteOpusTag(path, tag, {});
+
+        // Read as the decoders read it: the headers in as many pages as the
+        // file has, numbered on without a gap, each page whole.
+        audio::OggSlimFile slim(path);
+        EXPECT_TRUE(slim.slimmed());
+        ogg_sync_state sync;
+        ogg_sync_init(&sync);
+        int64_t pages = 0;
+        int64_t gaps = 0;
+        for (;;) {
+            ogg_page page;
+            const int result = ogg_sync_pageout(&sync, &page);
+            if (result == 1) {
+                gaps += ogg_page_pageno(&page) != pages++;
+                continue;
+            }
+            gaps += result < 0;
+            char* buffer = ogg_sync_buffer(&sync, 4096);
+            const size_t got = slim.read(buffer, 4096);
+            if (got == 0)
+                break;
+            ogg_sync_wrote(&sync, static_cast<long>(got));
+        }
+        ogg_sync_clear(&sync);
+        EXPECT_EQ(gaps, 0);
+        EXPECT_EQ(pages, static_cast<int64_t>(oggPages(readFileBytes(path)).size()));
+
+        // The samples are those of the file without the comment, seek included.
+        auto expected = audio::createAudioFile();
+        auto actual = audio::createAudioFile();
+        expected->OpenRead(plain);
+        actual->OpenRead(path);
+        ASSERT_EQ(actual->TotalFrames(), expected->TotalFrames());
+        for (audio::IAudioFile2* file : {expected.get(), actual.get()})
+            file->Seek(expected->TotalFrames() / 3);
+        EXPECT_EQ(actual->ReadFrames(1 << 20).samples(), expected->ReadFrames(1 << 20).samples());
     }
 }
