@@ -154,17 +154,18 @@ private:
     std::string copyStretch(int i, lossless::PcmJoin& output, lossless::PcmSource& source,
                             int64_t begin, int64_t end)
     {
-        const int64_t lost = std::max<int64_t>(0, end - std::max(begin, source.length()));
-        noteShortRead(i, lost);
-        const std::string status =
-            lost > 0 ? shortPieceStatus(lost) : std::string(segmentstatus::Finish);
+        const int64_t damagedBefore = source.damagedFrames();
+        int64_t lost = std::max<int64_t>(0, end - std::max(begin, source.length()));
         end = std::min(end, source.length());
-        if (end <= begin)
-            return status;
-        output.append(source, begin, end);
-        m_progress.done = std::min(m_progress.total, m_progress.done + (end - begin));
-        showProgress(static_cast<int>(scaled(m_progress.done, 10000, m_progress.total)));
-        return status;
+        if (end > begin)
+            output.append(source, begin, end);
+        lost += source.damagedFrames() - damagedBefore;
+        noteShortRead(i, lost);
+        if (end > begin) {
+            m_progress.done = std::min(m_progress.total, m_progress.done + (end - begin));
+            showProgress(static_cast<int>(scaled(m_progress.done, 10000, m_progress.total)));
+        }
+        return lost > 0 ? shortPieceStatus(lost) : std::string(segmentstatus::Finish);
     }
 
     std::vector<Piece> piecesOfSource(int i)

@@ -91,6 +91,7 @@ private:
         if (reason.empty()) {
             model().setSegmentStatus(k, segmentstatus::Converting);
             std::string path = outputPath(i, m_copier->extension(), false);
+            const int64_t damagedBefore = m_copier->damagedFrames();
             try {
                 reason = m_copier->writePiece(start, start + length, path);
             } catch (const audio::AudioError&) {
@@ -99,9 +100,11 @@ private:
             }
             showProgress(10000);
             if (reason.empty()) {
+                const int64_t lost = m_copier->damagedFrames() - damagedBefore;
+                noteShortRead(i, lost);
                 if (m_mode == Mode::ByCount)
                     model().setSegmentStatus(k, segmentstatus::Finish);
-                finishPiece(k, path, start, length, true, {});
+                finishPiece(k, path, start, length, true, {}, lost);
                 return;
             }
         }

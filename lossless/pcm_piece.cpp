@@ -3,6 +3,7 @@
 #include "audio/audioerror.h"
 
 #include <algorithm>
+#include <cmath>
 #include <sndfile.h>
 #include <vector>
 
@@ -80,6 +81,16 @@ PcmSource::PcmSource(const std::string& path) : m_path(path), m_file(new File)
         m_extension = ".flac";
     else
         m_refusal = "neither PCM WAV nor FLAC";
+    // Up to 24 bits a sample is exact in the reader's floats.
+    if (major == SF_FORMAT_FLAC && pcm && subtype != SF_FORMAT_PCM_32) {
+        m_reader = audio::createAudioFile();
+        m_reader->OpenRead(path);
+    }
+}
+
+int64_t PcmSource::damagedFrames() const
+{
+    return m_reader ? m_reader->DamagedFrames() : 0;
 }
 
 PcmSource::~PcmSource()
@@ -91,7 +102,7 @@ PcmSource::~PcmSource()
 
 int64_t PcmSource::length() const
 {
-    return m_file->info.frames;
+    return m_reader ? m_reader->TotalFrames() : m_file->info.frames;
 }
 
 namespace {
@@ -114,6 +125,10 @@ SNDFILE* openOutput(base::OutputFile& out, SF_INFO info)
 
 void PcmSource::copyInto(SNDFILE* to, int64_t start, int64_t end)
 {
+    if (m_reader) {
+        copyFromReader(to, start, end);
+        return;
+    }
     if (sf_seek(m_file->handle, start, SEEK_SET) < 0)
         throw audio::AudioError("cannot seek in " + m_path);
     const sf_count_t frames = std::max<int64_t>(0, end - start);
@@ -124,6 +139,27 @@ void PcmSource::copyInto(SNDFILE* to, int64_t start, int64_t end)
         copyFrames<double>(m_file->handle, to, channels, frames, sf_readf_double, sf_writef_double);
     } else {
         copyFrames<int>(m_file->handle, to, channels, frames, sf_readf_int, sf_writef_int);
+    }
+}
+
+// The reader gives a b-bit sample as s / 2^(b-1); libsndfile takes integers
+// as s * 2^(32-b) whatever the file's bits: both are s * 2^31 of the float.
+void PcmSource::copyFromReader(SNDFILE* to, int64_t start, int64_t end)
+{
+    m_reader->Seek(start);
+    std::vector<int> samples;
+    for (int64_t left = std::max<int64_t>(0, end - start); left > 0;) {
+        const audio::SampleBlock block =
+            m_reader->ReadFrames(std::min<int64_t>(left, kChunkFrames));
+        if (block.empty())
+            break;
+        samples.resize(block.samples().size());
+        std::transform(
+            block.samples().begin(), block.samples().end(), samples.begin(),
+            [](float value) { return static_cast<int>(std::lround(value * 2147483648.0)); });
+        if (sf_writef_int(to, samples.data(), block.frameCount()) != block.frameCount())
+            break; // the output file keeps the failure; the caller reports it
+        left -= block.frameCount();
     }
 }
 

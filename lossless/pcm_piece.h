@@ -4,9 +4,11 @@
 // floats, into a file of the source's container and sample format. FLAC is
 // encoded again, which is lossless by nature.
 
+#include "audio/audiofile.h"
 #include "base/output_file.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 struct sf_private_tag; // libsndfile's SNDFILE
@@ -25,6 +27,10 @@ public:
     const std::string& refusal() const { return m_refusal; }
     const std::string& extension() const { return m_extension; } // ".wav" or ".flac"
     int64_t length() const;
+    // Frames of the source lost to damage so far: a FLAC source is read
+    // through the program's reader, which keeps the frames after damage in
+    // their place (libsndfile skips past it and moves them).
+    int64_t damagedFrames() const;
 
     // Writes frames [start, end) into `out`, which must be empty.
     void writePiece(int64_t start, int64_t end, base::OutputFile& out);
@@ -38,10 +44,12 @@ public:
 private:
     friend class PcmJoin;
     void copyInto(sf_private_tag* to, int64_t start, int64_t end);
+    void copyFromReader(sf_private_tag* to, int64_t start, int64_t end);
     std::string m_path;
     std::string m_refusal;
     std::string m_extension;
     File* m_file = nullptr;
+    std::unique_ptr<audio::IAudioFile2> m_reader; // FLAC up to 24 bits
 };
 
 // One output that sources of the same layout are copied into, one stretch

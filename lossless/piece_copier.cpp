@@ -111,6 +111,11 @@ std::string PieceCopier::writePiece(int64_t start, int64_t end, const std::strin
     return {};
 }
 
+int64_t PieceCopier::damagedFrames() const
+{
+    return m_sources->pcm ? m_sources->pcm->damagedFrames() : 0;
+}
+
 JoinCopyPlan planJoinCopy(const std::vector<std::string>& paths,
                           const std::vector<int64_t>& readerLengths)
 {

@@ -37,6 +37,9 @@ public:
     // over it when complete). Returns why the piece could not be copied (then
     // nothing was written), or an empty text. Throws AudioError when writing fails.
     std::string writePiece(int64_t start, int64_t end, const std::string& path);
+    // Frames of the source lost to damage in the pieces written so far (read
+    // as silence in their place).
+    int64_t damagedFrames() const;
 
 private:
     struct Sources;

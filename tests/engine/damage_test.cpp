@@ -23,9 +23,11 @@ TEST(DamagedSource, PiecesKeepTheirPlaceAndTheLossIsTold)
     const std::string whole = dir.file("whole.flac");
     writePcmFile(whole, makeSignal(6 * kRate, kRate, 1), kRate, 1);
     const std::vector<float> original = decodeWithFfmpeg(whole).samples;
-    for (const char* run : {"split", "split on two workers", "join"}) {
+    for (const std::string run :
+         {"split", "split on two workers", "lossless split", "join", "lossless join"}) {
         SCOPED_TRACE(run);
         JobFixture f;
+        f.parts.options.lossless = run.starts_with("lossless");
         const std::string damaged = f.dir.file("damaged.flac");
         writeDamagedFlac(damaged, 6);
         f.addSource(damaged);
@@ -37,7 +39,7 @@ TEST(DamagedSource, PiecesKeepTheirPlaceAndTheLossIsTold)
         f.state().splitCount = 3;
 
         std::string last; // an output that ends with the source's last 2 s
-        if (std::string(run) == "join") {
+        if (run.ends_with("join")) {
             f.state().FunctionChoice = static_cast<int>(Mode::Custom);
             RecordingDialogs dialogs;
             dialogs.answer = engine::SaveChoice{f.outFile("joined"), audio::OutputFormat::Wav};
@@ -45,7 +47,7 @@ TEST(DamagedSource, PiecesKeepTheirPlaceAndTheLossIsTold)
             last = engine::runJoin(f.model, f.parts, dialogs, format);
             EXPECT_EQ(readPcmFile(last).size(), 6u * kRate);
         } else {
-            f.parts.options.workers = std::string(run) == "split" ? 1 : 2;
+            f.parts.options.workers = run == "split on two workers" ? 2 : 1;
             f.parts.configureWorkerWriter = [&f](audio::OutputFormat format,
                                                  audio::IAudioFile2& writer,
                                                  audio::IAudioFile2LameEnc& encoder) {
