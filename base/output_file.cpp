@@ -5,7 +5,6 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
-#include <new>
 #include <random>
 #include <string_view>
 
@@ -137,11 +136,7 @@ void OutputFile::create(const Options& options, std::error_code& error) noexcept
         return;
     }
     m_created = true;
-    // glibc takes a size only with the buffer: without one it buffers a file
-    // system block (4 KiB), a system call for every 4 KiB written.
-    m_buffer.reset(new (std::nothrow) char[BufferBytes]);
-    if (m_buffer)
-        std::setvbuf(m_file, m_buffer.get(), _IOFBF, BufferBytes);
+    std::setvbuf(m_file, nullptr, _IOFBF, BufferBytes);
 }
 
 OutputFile::~OutputFile()
