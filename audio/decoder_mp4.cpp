@@ -170,7 +170,7 @@ private:
 
     void openResampler()
     {
-        AVChannelLayout layout;
+        AVChannelLayout layout{}; // the copy below frees what it holds first
         if (m_codec->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC)
             av_channel_layout_default(&layout, m_channels);
         else
