@@ -4,65 +4,42 @@
 // the nearest earlier point it knows (the current position, else the start).
 #include "audio/audioerror.h"
 #include "audio/decoder_backends.h"
-
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-#include <libavutil/opt.h>
-#include <libswresample/swresample.h>
-}
+#include "audio/ffmpeg_api.h"
 
 #include <algorithm>
 #include <cstring>
-#include <mutex>
 #include <vector>
 
 namespace brisklet::audio {
 
 namespace {
 
-struct FormatCloser {
-    void operator()(AVFormatContext* c) const { avformat_close_input(&c); }
-};
-struct CodecCloser {
-    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
-};
-struct ResamplerCloser {
-    void operator()(SwrContext* c) const { swr_free(&c); }
-};
-struct PacketCloser {
-    void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
-struct FrameCloser {
-    void operator()(AVFrame* f) const { av_frame_free(&f); }
-};
-
 // One pass over the stream from its start.
 class AsfStream {
 public:
-    explicit AsfStream(const std::string& path)
+    explicit AsfStream(const std::string& path) : m_av(ffmpegToRead(path))
     {
         AVFormatContext* format = nullptr;
-        if (avformat_open_input(&format, path.c_str(), nullptr, nullptr) < 0)
+        if (m_av.avformat_open_input(&format, path.c_str(), nullptr, nullptr) < 0)
             throwUnsupported(path);
         m_format.reset(format);
-        if (avformat_find_stream_info(format, nullptr) < 0)
+        if (m_av.avformat_find_stream_info(format, nullptr) < 0)
             throwUnsupported(path);
         const AVCodec* codec = nullptr;
-        m_stream = av_find_best_stream(format, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
+        m_stream = m_av.av_find_best_stream(format, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
         if (m_stream < 0 || !codec)
             throwUnsupported(path);
-        m_codec.reset(avcodec_alloc_context3(codec));
-        if (!m_codec ||
-            avcodec_parameters_to_context(m_codec.get(), format->streams[m_stream]->codecpar) < 0 ||
-            avcodec_open2(m_codec.get(), codec, nullptr) < 0)
+        m_codec.reset(m_av.avcodec_alloc_context3(codec));
+        const AVCodecParameters* parameters = format->streams[m_stream]->codecpar;
+        if (!m_codec || m_av.avcodec_parameters_to_context(m_codec.get(), parameters) < 0 ||
+            m_av.avcodec_open2(m_codec.get(), codec, nullptr) < 0)
             throwUnsupported(path);
         m_channels = m_codec->ch_layout.nb_channels;
         if (m_channels < 1 || m_codec->sample_rate <= 0)
             throwUnsupported(path);
         openResampler(path);
-        m_packet.reset(av_packet_alloc());
-        m_frame.reset(av_frame_alloc());
+        m_packet.reset(m_av.av_packet_alloc());
+        m_frame.reset(m_av.av_frame_alloc());
     }
 
     int sampleRate() const { return m_codec->sample_rate; }
@@ -81,16 +58,17 @@ public:
         const int blockAlign = m_codec->block_align;
         int64_t packets = 0;
         int frameLength = 0;
-        while (av_read_frame(m_format.get(), m_packet.get()) >= 0) {
+        while (m_av.av_read_frame(m_format.get(), m_packet.get()) >= 0) {
             if (m_packet->stream_index == m_stream && m_packet->size >= blockAlign) {
                 ++packets;
-                if (frameLength == 0 && avcodec_send_packet(m_codec.get(), m_packet.get()) == 0 &&
-                    avcodec_receive_frame(m_codec.get(), m_frame.get()) == 0) {
+                if (frameLength == 0 &&
+                    m_av.avcodec_send_packet(m_codec.get(), m_packet.get()) == 0 &&
+                    m_av.avcodec_receive_frame(m_codec.get(), m_frame.get()) == 0) {
                     frameLength = m_frame->nb_samples;
-                    av_frame_unref(m_frame.get());
+                    m_av.av_frame_unref(m_frame.get());
                 }
             }
-            av_packet_unref(m_packet.get());
+            m_av.av_packet_unref(m_packet.get());
         }
         return frameLength > 0 ? (packets - 1) * frameLength : -1;
     }
@@ -100,7 +78,7 @@ public:
     bool decodeMore(std::vector<float>& out)
     {
         for (int attempt = 0; attempt < kMaxIdleReads; ++attempt) {
-            int received = avcodec_receive_frame(m_codec.get(), m_frame.get());
+            int received = m_av.avcodec_receive_frame(m_codec.get(), m_frame.get());
             if (received == 0) {
                 appendFrame(out);
                 return true;
@@ -134,30 +112,31 @@ private:
         // Zeroed: copying into a layout first frees what it holds.
         AVChannelLayout layout{};
         if (m_codec->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC)
-            av_channel_layout_default(&layout, m_channels);
+            m_av.av_channel_layout_default(&layout, m_channels);
         else
-            av_channel_layout_copy(&layout, &m_codec->ch_layout);
+            m_av.av_channel_layout_copy(&layout, &m_codec->ch_layout);
         SwrContext* resampler = nullptr;
-        int result = swr_alloc_set_opts2(&resampler, &layout, AV_SAMPLE_FMT_FLT, sampleRate(),
-                                         &layout, m_codec->sample_fmt, sampleRate(), 0, nullptr);
-        av_channel_layout_uninit(&layout);
+        int result =
+            m_av.swr_alloc_set_opts2(&resampler, &layout, AV_SAMPLE_FMT_FLT, sampleRate(), &layout,
+                                     m_codec->sample_fmt, sampleRate(), 0, nullptr);
+        m_av.av_channel_layout_uninit(&layout);
         m_resampler.reset(resampler);
-        if (result < 0 || swr_init(resampler) < 0)
+        if (result < 0 || m_av.swr_init(resampler) < 0)
             throw AudioError("cannot decode " + path + ": no sample conversion");
     }
 
     void feedPacket()
     {
         while (true) {
-            if (av_read_frame(m_format.get(), m_packet.get()) < 0) {
-                avcodec_send_packet(m_codec.get(), nullptr);
+            if (m_av.av_read_frame(m_format.get(), m_packet.get()) < 0) {
+                m_av.avcodec_send_packet(m_codec.get(), nullptr);
                 m_draining = true;
                 return;
             }
             bool ours = m_packet->stream_index == m_stream;
             // A damaged packet is dropped; the decoder goes on with the next.
-            bool sent = ours && avcodec_send_packet(m_codec.get(), m_packet.get()) == 0;
-            av_packet_unref(m_packet.get());
+            bool sent = ours && m_av.avcodec_send_packet(m_codec.get(), m_packet.get()) == 0;
+            m_av.av_packet_unref(m_packet.get());
             if (sent)
                 return;
         }
@@ -169,12 +148,14 @@ private:
         size_t start = out.size();
         out.resize(start + static_cast<size_t>(count * m_channels));
         auto* target = reinterpret_cast<uint8_t*>(out.data() + start);
-        int converted = swr_convert(m_resampler.get(), &target, count,
-                                    const_cast<const uint8_t**>(m_frame->extended_data), count);
+        int converted =
+            m_av.swr_convert(m_resampler.get(), &target, count,
+                             const_cast<const uint8_t**>(m_frame->extended_data), count);
         out.resize(start + static_cast<size_t>(std::max(0, converted) * m_channels));
-        av_frame_unref(m_frame.get());
+        m_av.av_frame_unref(m_frame.get());
     }
 
+    const FfmpegApi& m_av;
     std::unique_ptr<AVFormatContext, FormatCloser> m_format;
     std::unique_ptr<AVCodecContext, CodecCloser> m_codec;
     std::unique_ptr<SwrContext, ResamplerCloser> m_resampler;
@@ -189,8 +170,6 @@ class FfmpegDecoder : public Decoder {
 public:
     explicit FfmpegDecoder(const std::string& path) : m_path(path)
     {
-        static std::once_flag quiet;
-        std::call_once(quiet, [] { av_log_set_level(AV_LOG_QUIET); });
         m_totalFrames = AsfStream(path).countFramesByPackets();
         if (m_totalFrames < 0) {
             rewind();

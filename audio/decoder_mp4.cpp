@@ -12,17 +12,11 @@
 // bring back to the state a full decode has at that point.
 #include "audio/audioerror.h"
 #include "audio/decoder_backends.h"
-
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-#include <libswresample/swresample.h>
-}
+#include "audio/ffmpeg_api.h"
 
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <mutex>
 #include <vector>
 
 namespace brisklet::audio {
@@ -35,28 +29,10 @@ constexpr int64_t kSeekPreroll = 4096;
 // How far before the stated end the length check at open starts decoding.
 constexpr int64_t kTailFrames = 3 * 48000;
 
-struct FormatCloser {
-    void operator()(AVFormatContext* c) const { avformat_close_input(&c); }
-};
-struct CodecCloser {
-    void operator()(AVCodecContext* c) const { avcodec_free_context(&c); }
-};
-struct ResamplerCloser {
-    void operator()(SwrContext* c) const { swr_free(&c); }
-};
-struct PacketCloser {
-    void operator()(AVPacket* p) const { av_packet_free(&p); }
-};
-struct FrameCloser {
-    void operator()(AVFrame* f) const { av_frame_free(&f); }
-};
-
 class Mp4Decoder : public Decoder {
 public:
-    explicit Mp4Decoder(const std::string& path) : m_path(path)
+    explicit Mp4Decoder(const std::string& path) : m_av(ffmpegToRead(path)), m_path(path)
     {
-        static std::once_flag quiet;
-        std::call_once(quiet, [] { av_log_set_level(AV_LOG_QUIET); });
         open();
         const AVStream* stream = m_format->streams[m_stream];
         if (stream->start_time != AV_NOPTS_VALUE)
@@ -108,8 +84,8 @@ public:
 private:
     int64_t toFrames(int64_t timestamp) const
     {
-        return av_rescale_q(timestamp, m_format->streams[m_stream]->time_base,
-                            AVRational{1, m_rate});
+        return m_av.av_rescale_q(timestamp, m_format->streams[m_stream]->time_base,
+                                 AVRational{1, m_rate});
     }
 
     // The length iTunes' gapless information states (" 0 delay padding
@@ -117,7 +93,7 @@ private:
     int64_t itunesSampleCount() const
     {
         const AVDictionaryEntry* entry =
-            av_dict_get(m_format->metadata, "iTunSMPB", nullptr, AV_DICT_MATCH_CASE);
+            m_av.av_dict_get(m_format->metadata, "iTunSMPB", nullptr, AV_DICT_MATCH_CASE);
         if (!entry)
             return INT64_MAX;
         const char* at = entry->value;
@@ -138,13 +114,13 @@ private:
         m_format.reset();
         m_codec.reset();
         AVFormatContext* format = nullptr;
-        if (avformat_open_input(&format, m_path.c_str(), nullptr, nullptr) < 0)
+        if (m_av.avformat_open_input(&format, m_path.c_str(), nullptr, nullptr) < 0)
             throwUnsupported(m_path);
         m_format.reset(format);
-        if (avformat_find_stream_info(format, nullptr) < 0)
+        if (m_av.avformat_find_stream_info(format, nullptr) < 0)
             throwUnsupported(m_path);
         const AVCodec* codec = nullptr;
-        m_stream = av_find_best_stream(format, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
+        m_stream = m_av.av_find_best_stream(format, AVMEDIA_TYPE_AUDIO, -1, -1, &codec, 0);
         if (m_stream < 0 || !codec)
             throwUnsupported(m_path);
         // Only the audio stream is read; cover pictures and other tracks are skipped.
@@ -152,35 +128,36 @@ private:
             format->streams[i]->discard =
                 static_cast<int>(i) == m_stream ? AVDISCARD_DEFAULT : AVDISCARD_ALL;
         const AVStream* stream = format->streams[m_stream];
-        m_codec.reset(avcodec_alloc_context3(codec));
-        if (!m_codec || avcodec_parameters_to_context(m_codec.get(), stream->codecpar) < 0)
+        m_codec.reset(m_av.avcodec_alloc_context3(codec));
+        if (!m_codec || m_av.avcodec_parameters_to_context(m_codec.get(), stream->codecpar) < 0)
             throwUnsupported(m_path);
         // The decoder moves the time stamps past the delay it drops only with this set.
         m_codec->pkt_timebase = stream->time_base;
-        if (avcodec_open2(m_codec.get(), codec, nullptr) < 0)
+        if (m_av.avcodec_open2(m_codec.get(), codec, nullptr) < 0)
             throwUnsupported(m_path);
         m_channels = m_codec->ch_layout.nb_channels;
         m_rate = m_codec->sample_rate;
         if (m_channels < 1 || m_rate <= 0)
             throwUnsupported(m_path);
         openResampler();
-        m_packet.reset(av_packet_alloc());
-        m_frame.reset(av_frame_alloc());
+        m_packet.reset(m_av.av_packet_alloc());
+        m_frame.reset(m_av.av_frame_alloc());
     }
 
     void openResampler()
     {
         AVChannelLayout layout{}; // the copy below frees what it holds first
         if (m_codec->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC)
-            av_channel_layout_default(&layout, m_channels);
+            m_av.av_channel_layout_default(&layout, m_channels);
         else
-            av_channel_layout_copy(&layout, &m_codec->ch_layout);
+            m_av.av_channel_layout_copy(&layout, &m_codec->ch_layout);
         SwrContext* resampler = nullptr;
-        const int result = swr_alloc_set_opts2(&resampler, &layout, AV_SAMPLE_FMT_FLT, m_rate,
-                                               &layout, m_codec->sample_fmt, m_rate, 0, nullptr);
-        av_channel_layout_uninit(&layout);
+        const int result =
+            m_av.swr_alloc_set_opts2(&resampler, &layout, AV_SAMPLE_FMT_FLT, m_rate, &layout,
+                                     m_codec->sample_fmt, m_rate, 0, nullptr);
+        m_av.av_channel_layout_uninit(&layout);
         m_resampler.reset(resampler);
-        if (result < 0 || swr_init(resampler) < 0)
+        if (result < 0 || m_av.swr_init(resampler) < 0)
             throw AudioError("cannot decode " + m_path + ": no sample conversion");
     }
 
@@ -211,10 +188,10 @@ private:
         } else {
             const AVStream* stream = m_format->streams[m_stream];
             const int64_t timestamp =
-                av_rescale_q(from + m_origin, AVRational{1, m_rate}, stream->time_base);
-            if (av_seek_frame(m_format.get(), m_stream, timestamp, AVSEEK_FLAG_BACKWARD) < 0)
+                m_av.av_rescale_q(from + m_origin, AVRational{1, m_rate}, stream->time_base);
+            if (m_av.av_seek_frame(m_format.get(), m_stream, timestamp, AVSEEK_FLAG_BACKWARD) < 0)
                 throw AudioError("cannot seek in " + m_path);
-            avcodec_flush_buffers(m_codec.get());
+            m_av.avcodec_flush_buffers(m_codec.get());
         }
         m_pending.clear();
         m_pendingStart = 0;
@@ -244,7 +221,7 @@ private:
     bool decodeMore()
     {
         for (int attempt = 0; attempt < kMaxIdleReads; ++attempt) {
-            const int received = avcodec_receive_frame(m_codec.get(), m_frame.get());
+            const int received = m_av.avcodec_receive_frame(m_codec.get(), m_frame.get());
             if (received == 0) {
                 appendFrame();
                 return true;
@@ -259,15 +236,15 @@ private:
     void feedPacket()
     {
         while (true) {
-            if (av_read_frame(m_format.get(), m_packet.get()) < 0) {
-                avcodec_send_packet(m_codec.get(), nullptr);
+            if (m_av.av_read_frame(m_format.get(), m_packet.get()) < 0) {
+                m_av.avcodec_send_packet(m_codec.get(), nullptr);
                 m_draining = true;
                 return;
             }
             const bool ours = m_packet->stream_index == m_stream;
             // A damaged packet is dropped; the decoder goes on with the next.
-            const bool sent = ours && avcodec_send_packet(m_codec.get(), m_packet.get()) == 0;
-            av_packet_unref(m_packet.get());
+            const bool sent = ours && m_av.avcodec_send_packet(m_codec.get(), m_packet.get()) == 0;
+            m_av.av_packet_unref(m_packet.get());
             if (sent)
                 return;
         }
@@ -285,13 +262,14 @@ private:
         m_pending.resize(start + static_cast<size_t>(count * m_channels));
         auto* target = reinterpret_cast<uint8_t*>(m_pending.data() + start);
         const int converted =
-            swr_convert(m_resampler.get(), &target, count,
-                        const_cast<const uint8_t**>(m_frame->extended_data), count);
+            m_av.swr_convert(m_resampler.get(), &target, count,
+                             const_cast<const uint8_t**>(m_frame->extended_data), count);
         m_pending.resize(start + static_cast<size_t>(std::max(0, converted) * m_channels));
         m_position += std::max(0, converted);
-        av_frame_unref(m_frame.get());
+        m_av.av_frame_unref(m_frame.get());
     }
 
+    const FfmpegApi& m_av;
     std::string m_path;
     std::unique_ptr<AVFormatContext, FormatCloser> m_format;
     std::unique_ptr<AVCodecContext, CodecCloser> m_codec;

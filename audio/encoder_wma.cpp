@@ -11,15 +11,9 @@
 
 #include "audio/audioerror.h"
 #include "audio/encoders.h"
+#include "audio/ffmpeg_api.h"
 #include "audio/wma_profiles.h"
 #include "base/output_file.h"
-
-extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
-#include <libavutil/channel_layout.h>
-#include <libavutil/error.h>
-}
 
 #include <algorithm>
 #include <vector>
@@ -45,17 +39,10 @@ int64_t seekPacket(void* opaque, int64_t offset, int whence)
     return file->seek(offset, whence & ~AVSEEK_FORCE) ? file->tell() : AVERROR(EIO);
 }
 
-std::string ffmpegError(int code)
-{
-    char text[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(code, text, sizeof(text));
-    return text;
-}
-
 class WmaEncoder : public Encoder {
 public:
-    WmaEncoder(const std::string& path, const WmaProfile& profile)
-        : m_file(path), m_rate(profile.sampleRate), m_channels(profile.channels)
+    WmaEncoder(const FfmpegApi& av, const std::string& path, const WmaProfile& profile)
+        : m_av(av), m_file(path), m_rate(profile.sampleRate), m_channels(profile.channels)
     {
         try {
             open(profile);
@@ -94,10 +81,10 @@ public:
         // A frame's audio is complete only with the overlap of the next one:
         // without this frame the last frame would fade out.
         sendSilence(m_frameSize);
-        check(avcodec_send_frame(m_codec, nullptr));
+        check(m_av.avcodec_send_frame(m_codec, nullptr));
         writePackets();
-        check(av_write_trailer(m_format));
-        avio_flush(m_format->pb);
+        check(m_av.av_write_trailer(m_format));
+        m_av.avio_flush(m_format->pb);
         m_file.throwIfFailed();
         release();
         m_file.commit();
@@ -106,46 +93,46 @@ public:
 private:
     void open(const WmaProfile& profile)
     {
-        const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_WMAV2);
+        const AVCodec* codec = m_av.avcodec_find_encoder(AV_CODEC_ID_WMAV2);
         if (!codec)
             throwCannotCreate(m_file.targetPath(), "there is no WMA encoder");
-        check(avformat_alloc_output_context2(&m_format, nullptr, "asf", nullptr));
-        auto* buffer = static_cast<unsigned char*>(av_malloc(IoBufferBytes));
-        m_format->pb =
-            avio_alloc_context(buffer, IoBufferBytes, 1, &m_file, nullptr, writePacket, seekPacket);
+        check(m_av.avformat_alloc_output_context2(&m_format, nullptr, "asf", nullptr));
+        auto* buffer = static_cast<unsigned char*>(m_av.av_malloc(IoBufferBytes));
+        m_format->pb = m_av.avio_alloc_context(buffer, IoBufferBytes, 1, &m_file, nullptr,
+                                               writePacket, seekPacket);
         if (!m_format->pb) {
-            av_free(buffer);
+            m_av.av_free(buffer);
             throwCannotCreate(m_file.targetPath(), "out of memory");
         }
         m_format->flags |= AVFMT_FLAG_CUSTOM_IO;
 
-        m_codec = avcodec_alloc_context3(codec);
+        m_codec = m_av.avcodec_alloc_context3(codec);
         m_codec->sample_fmt = AV_SAMPLE_FMT_FLTP;
         m_codec->sample_rate = profile.sampleRate;
         m_codec->bit_rate = static_cast<int64_t>(profile.bitrate) * 1000;
-        av_channel_layout_default(&m_codec->ch_layout, profile.channels);
+        m_av.av_channel_layout_default(&m_codec->ch_layout, profile.channels);
         m_codec->time_base = AVRational{1, profile.sampleRate};
         if (m_format->oformat->flags & AVFMT_GLOBALHEADER)
             m_codec->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-        check(avcodec_open2(m_codec, codec, nullptr));
+        check(m_av.avcodec_open2(m_codec, codec, nullptr));
         m_frameSize = m_codec->frame_size;
 
-        m_stream = avformat_new_stream(m_format, nullptr);
+        m_stream = m_av.avformat_new_stream(m_format, nullptr);
         if (!m_stream)
             throwCannotCreate(m_file.targetPath(), "out of memory");
         m_stream->time_base = m_codec->time_base;
-        check(avcodec_parameters_from_context(m_stream->codecpar, m_codec));
-        check(avformat_write_header(m_format, nullptr));
+        check(m_av.avcodec_parameters_from_context(m_stream->codecpar, m_codec));
+        check(m_av.avformat_write_header(m_format, nullptr));
 
-        m_frame = av_frame_alloc();
-        m_packet = av_packet_alloc();
+        m_frame = m_av.av_frame_alloc();
+        m_packet = m_av.av_packet_alloc();
         if (!m_frame || !m_packet)
             throwCannotCreate(m_file.targetPath(), "out of memory");
         m_frame->nb_samples = m_frameSize;
         m_frame->format = m_codec->sample_fmt;
         m_frame->sample_rate = m_codec->sample_rate;
-        check(av_channel_layout_copy(&m_frame->ch_layout, &m_codec->ch_layout));
-        check(av_frame_get_buffer(m_frame, 0));
+        check(m_av.av_channel_layout_copy(&m_frame->ch_layout, &m_codec->ch_layout));
+        check(m_av.av_frame_get_buffer(m_frame, 0));
         sendSilence(m_frameSize); // the frame the decoder will not give back
     }
 
@@ -162,7 +149,7 @@ private:
     float* plane(int c)
     {
         if (m_filled == 0 && c == 0)
-            check(av_frame_make_writable(m_frame));
+            check(m_av.av_frame_make_writable(m_frame));
         return reinterpret_cast<float*>(m_frame->data[c]) + m_filled;
     }
 
@@ -170,7 +157,7 @@ private:
     {
         m_frame->pts = m_pts;
         m_pts += m_frameSize;
-        check(avcodec_send_frame(m_codec, m_frame));
+        check(m_av.avcodec_send_frame(m_codec, m_frame));
         m_filled = 0;
         writePackets();
     }
@@ -178,13 +165,13 @@ private:
     void writePackets()
     {
         for (;;) {
-            int result = avcodec_receive_packet(m_codec, m_packet);
+            int result = m_av.avcodec_receive_packet(m_codec, m_packet);
             if (result == AVERROR(EAGAIN) || result == AVERROR_EOF)
                 return;
             check(result);
-            av_packet_rescale_ts(m_packet, m_codec->time_base, m_stream->time_base);
+            m_av.av_packet_rescale_ts(m_packet, m_codec->time_base, m_stream->time_base);
             m_packet->stream_index = m_stream->index;
-            check(av_write_frame(m_format, m_packet));
+            check(m_av.av_write_frame(m_format, m_packet));
         }
     }
 
@@ -195,24 +182,27 @@ private:
         if (result >= 0)
             return;
         m_file.throwIfFailed();
-        throwCannotCreate(m_file.targetPath(), "WMA encoder: " + ffmpegError(result));
+        char reason[AV_ERROR_MAX_STRING_SIZE] = {};
+        m_av.av_strerror(result, reason, sizeof(reason));
+        throwCannotCreate(m_file.targetPath(), std::string("WMA encoder: ") + reason);
     }
 
     void release()
     {
-        av_packet_free(&m_packet);
-        av_frame_free(&m_frame);
-        avcodec_free_context(&m_codec);
+        m_av.av_packet_free(&m_packet);
+        m_av.av_frame_free(&m_frame);
+        m_av.avcodec_free_context(&m_codec);
         if (m_format) {
             if (m_format->pb) {
-                av_freep(&m_format->pb->buffer);
-                avio_context_free(&m_format->pb);
+                m_av.av_freep(&m_format->pb->buffer);
+                m_av.avio_context_free(&m_format->pb);
             }
-            avformat_free_context(m_format);
+            m_av.avformat_free_context(m_format);
             m_format = nullptr;
         }
     }
 
+    const FfmpegApi& m_av;
     base::OutputFile m_file;
     int m_rate;
     int m_channels;
@@ -233,7 +223,8 @@ std::unique_ptr<Encoder> openWmaEncoder(const std::string& path, int profile)
     const WmaProfile* entry = wmaProfile(profile);
     if (!entry)
         throwCannotCreate(path, "there is no WMA profile " + std::to_string(profile));
-    return std::make_unique<WmaEncoder>(path, *entry);
+    const FfmpegApi& av = ffmpegToWrite(path); // before the file is begun
+    return std::make_unique<WmaEncoder>(av, path, *entry);
 }
 
 } // namespace brisklet::audio

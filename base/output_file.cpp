@@ -5,6 +5,7 @@
 #include <cerrno>
 #include <cstring>
 #include <filesystem>
+#include <new>
 #include <random>
 #include <string_view>
 
@@ -136,7 +137,11 @@ void OutputFile::create(const Options& options, std::error_code& error) noexcept
         return;
     }
     m_created = true;
-    std::setvbuf(m_file, nullptr, _IOFBF, BufferBytes);
+    // glibc takes a size only with the buffer: without one it buffers a file
+    // system block (4 KiB), a system call for every 4 KiB written.
+    m_buffer.reset(new (std::nothrow) char[BufferBytes]);
+    if (m_buffer)
+        std::setvbuf(m_file, m_buffer.get(), _IOFBF, BufferBytes);
 }
 
 OutputFile::~OutputFile()

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 #include <string>
 #include <system_error>
 
@@ -81,7 +82,8 @@ private:
     std::string m_target;
     std::string m_temporary;
     std::FILE* m_file = nullptr;
-    bool m_created = false; // the temporary file exists and is ours to remove
+    std::unique_ptr<char[]> m_buffer; // m_file's, until it is closed
+    bool m_created = false;           // the temporary file exists and is ours to remove
     bool m_sync = false;
     int m_error = 0;
 };

@@ -16,7 +16,13 @@ set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_DEBIAN_PACKAGE_SECTION sound)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
-# The window needs a Qt platform plugin (the X11 and Wayland ones).
+# The window needs a Qt platform plugin (the X11 and Wayland ones). FFmpeg's
+# libraries (WMA and M4A) are loaded when first needed, so dpkg-shlibdeps does
+# not see them: their packages are named after the versions built against.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+foreach(library libavformat libavcodec libavutil libswresample)
+  string(REGEX MATCH "^[0-9]+" major "${FFMPEG_${library}_VERSION}")
+  string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS ", ${library}${major}")
+endforeach()
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
 include(CPack)

@@ -76,11 +76,33 @@ bool isVorbisStart(const ogg_page& page)
            std::memcmp(page.body + 1, "vorbis", 6) == 0;
 }
 
-void writePage(std::ostream& out, const ogg_page& page)
-{
-    out.write(reinterpret_cast<const char*>(page.header), page.header_len);
-    out.write(reinterpret_cast<const char*>(page.body), page.body_len);
-}
+// Gathers pages into large writes: a stream writes a piece of 1 KiB or more
+// at once, a system call for every page.
+class PageWriter {
+public:
+    explicit PageWriter(std::ostream& out) : m_out(out) { m_pending.reserve(BlockBytes); }
+
+    void write(const ogg_page& page)
+    {
+        m_pending.append(reinterpret_cast<const char*>(page.header),
+                         static_cast<size_t>(page.header_len));
+        m_pending.append(reinterpret_cast<const char*>(page.body),
+                         static_cast<size_t>(page.body_len));
+        if (m_pending.size() >= BlockBytes)
+            flush();
+    }
+
+    void flush()
+    {
+        m_out.write(m_pending.data(), static_cast<std::streamsize>(m_pending.size()));
+        m_pending.clear();
+    }
+
+private:
+    static constexpr size_t BlockBytes = 1 << 16;
+    std::ostream& m_out;
+    std::string m_pending;
+};
 
 void appendLittle32(std::string& bytes, size_t value)
 {
@@ -217,6 +239,7 @@ void VorbisCommentEditor::write(std::ostream& out, const std::vector<std::string
     const std::array<const std::string*, 3> packets = {&s.headers[0], &commentPacket,
                                                        &s.headers[2]};
 
+    PageWriter writer(out);
     StreamState stream(s.serial);
     long newHeaderPages = 0;
     ogg_page page;
@@ -230,7 +253,7 @@ void VorbisCommentEditor::write(std::ostream& out, const std::vector<std::string
         if (i == 1)
             continue; // the comment and setup packets share their pages
         while (ogg_stream_flush(stream.get(), &page) != 0) {
-            writePage(out, page);
+            writer.write(page);
             ++newHeaderPages;
         }
     }
@@ -242,13 +265,17 @@ void VorbisCommentEditor::write(std::ostream& out, const std::vector<std::string
         if (first && ogg_page_continued(&page))
             throw OggFormatError("audio data shares a page with the Vorbis headers");
         first = false;
-        const uint32_t sequence =
-            static_cast<uint32_t>(ogg_page_pageno(&page) - s.headerPages + newHeaderPages);
-        for (int i = 0; i < 4; ++i)
-            page.header[18 + i] = static_cast<unsigned char>(sequence >> (8 * i));
-        ogg_page_checksum_set(&page);
-        writePage(out, page);
+        // Renumbered only when the header takes another number of pages.
+        if (newHeaderPages != s.headerPages) {
+            const uint32_t sequence =
+                static_cast<uint32_t>(ogg_page_pageno(&page) - s.headerPages + newHeaderPages);
+            for (int i = 0; i < 4; ++i)
+                page.header[18 + i] = static_cast<unsigned char>(sequence >> (8 * i));
+            ogg_page_checksum_set(&page);
+        }
+        writer.write(page);
     }
+    writer.flush();
     if (!out)
         throw OggFormatError("the new file cannot be written");
 }
