@@ -40,6 +40,14 @@ void receiveHandOvers(QLocalServer& server, Tfm_main& window)
         QLocalSocket* socket = server.nextPendingConnection();
         if (!socket)
             return;
+        // A second start that meets a window already closing (as at logout,
+        // a termination request just before it) must not show it again: the
+        // program would then never end.
+        if (window.closing()) {
+            socket->abort();
+            socket->deleteLater();
+            return;
+        }
         window.showNormal();
         window.raise();
         window.activateWindow();

@@ -87,6 +87,8 @@ public:
     skin::SkinObject* skinObject(const QString& name) const;
     // False when the skin could not be set up (its message was shown).
     bool skinReady() const { return m_skinReady; }
+    // Once closed the window is on its way out and is not brought back.
+    bool closing() const { return m_closing; }
     QString programFolder() const { return m_programFolder; }
 
     // Adds files as the Add dialog does (with its refusals) and the audio

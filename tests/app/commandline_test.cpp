@@ -97,6 +97,11 @@ TEST_F(CommandLineFiles, ASecondStartHandsItsFilesToTheRunningWindow)
     QCoreApplication::processEvents();
     EXPECT_EQ(window->lv()->topLevelItemCount(), 2);
     EXPECT_TRUE(dialogs.messages.isEmpty());
+    // A window already closing (a termination request just before) stays closed.
+    window->close();
+    EXPECT_EQ(secondStart({QStringLiteral("a.wav")}), 0);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(window->isVisible());
 }
 
 // Run by scripts/check-install on a tree installed into a temporary DESTDIR:

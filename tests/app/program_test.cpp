@@ -94,7 +94,7 @@ TEST_F(ProgramTest, ASecondStartEndsAtOnceAndTerminationSavesTheSettings)
     first.terminate(); // SIGTERM
     ASSERT_TRUE(first.waitForFinished(kPatienceMs));
     EXPECT_EQ(first.exitStatus(), QProcess::NormalExit) << first.readAll().toStdString();
-    EXPECT_EQ(first.exitCode(), 0);
+    EXPECT_EQ(first.exitCode(), 0) << first.readAll().toStdString();
 
     settings::ProfileFile saved(home.file(".config/Brisklet.ini"));
     EXPECT_EQ(saved.readInteger("Function", "Choice", -1), 0);
