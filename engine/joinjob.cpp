@@ -157,14 +157,13 @@ private:
         const int64_t damagedBefore = source.damagedFrames();
         int64_t lost = std::max<int64_t>(0, end - std::max(begin, source.length()));
         end = std::min(end, source.length());
-        if (end > begin)
-            output.append(source, begin, end);
-        lost += source.damagedFrames() - damagedBefore;
-        noteShortRead(i, lost);
         if (end > begin) {
+            output.append(source, begin, end);
             m_progress.done = std::min(m_progress.total, m_progress.done + (end - begin));
             showProgress(static_cast<int>(scaled(m_progress.done, 10000, m_progress.total)));
         }
+        lost += source.damagedFrames() - damagedBefore;
+        noteShortRead(i, lost);
         return lost > 0 ? shortPieceStatus(lost) : std::string(segmentstatus::Finish);
     }
 
